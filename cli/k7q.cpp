@@ -1,0 +1,46 @@
+// k7q: the core of the builder, for scripts.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "K7QCommand.h"
+
+std::vector<K7QCommand>& K7QCommands() {
+  static std::vector<K7QCommand> commands;
+  return commands;
+}
+
+int K7QUsageError(const std::string& text) {
+  std::fprintf(stderr, "k7q: %s\n", text.c_str());
+  return kExitUsage;
+}
+
+static void PrintUsage(std::FILE* out) {
+  auto commands = K7QCommands();
+  std::sort(commands.begin(), commands.end(),
+            [](const K7QCommand& a, const K7QCommand& b) { return a.name < b.name; });
+  std::fprintf(out, "usage:\n");
+  for (const auto& c : commands) {
+    std::size_t start = 0;
+    while (start < c.usage.size()) {
+      std::size_t nl = c.usage.find('\n', start);
+      if (nl == std::string::npos) nl = c.usage.size();
+      std::fprintf(out, "  k7q %s\n", c.usage.substr(start, nl - start).c_str());
+      start = nl + 1;
+    }
+  }
+}
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    PrintUsage(argc < 2 ? stderr : stdout);
+    return argc < 2 ? kExitUsage : kExitOk;
+  }
+  const std::string name = argv[1];
+  for (const auto& c : K7QCommands()) {
+    if (c.name == name) return c.run(K7QArgs(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "k7q: unknown command '%s'\n", name.c_str());
+  PrintUsage(stderr);
+  return kExitUsage;
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+class CK7QBldApp {
+ public:
+  static int Run(int argc, char** argv);
+};

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "K7QTestSupport.h"
+TEST(Placeholder, Builds) { SUCCEED(); }
