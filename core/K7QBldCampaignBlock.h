@@ -1,0 +1,75 @@
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "K7QBldCampaignEntry.h"
+#include "K7QBldSQL.h"
+
+class CK7QBldGroceries;
+
+// The campaign list of the open macro, identified by (function, table 1),
+// both compared ignoring case. Campaign numbers are the entries' positions + 1.
+class CK7QBldCampaignBlock {
+ public:
+  explicit CK7QBldCampaignBlock(const CK7QBldGroceries& groceries) : m_groceries(groceries) {}
+
+  // Appends an entry; its index, or -1 after a memory shortage (reported).
+  int Add(std::time_t start, std::time_t end, const std::string& function,
+          const std::string& table1, const std::string& table2, const std::string& comment);
+  // Resets the entry at `index` (ignored outside the range).
+  void Modify(int index, std::time_t start, std::time_t end, const std::string& function,
+              const std::string& table1, const std::string& table2, const std::string& comment);
+  int Find(const std::string& function, const std::string& table1) const;
+  // Campaign text of the first entry of that function; empty when none.
+  std::string GetCampaignText(const std::string& function) const;
+  int GetCount() const { return static_cast<int>(m_entries.size()); }
+  // nullptr outside the range.
+  const CK7QBldCampaignEntry* GetAt(int index) const;
+  void RemoveAll() { m_entries.clear(); }
+
+  // What the statement text needs to write the campaign tables of `function`
+  // as "$(CAMP_TABLE)".
+  CK7QBldSQL::CampaignContext GetCampaignContext(const std::string& function) const;
+
+  // Whether `name` is to be treated as a call target ("@" NAME "()").
+  using IsFunction = std::function<bool(std::string_view name)>;
+
+  // Saving: puts the campaign text of the first call's function and a line
+  // feed in front of the first "@NAME()" of `section` whose NAME `isFunction`
+  // accepts; an "@" of anything else (an e-mail address) is passed over.
+  // A section without such a call is returned unchanged.
+  std::string InsertCampaignText(std::string_view section, const IsFunction& isFunction) const;
+  // Opening (after ExtractCampaigns): takes out the line feed that
+  // InsertCampaignText put in front of the first call, so that a macro does
+  // not grow a blank line on every open and save. False when there was none.
+  static bool RemoveCallBreak(std::string& section, const IsFunction& isFunction);
+
+  // Opening: copies `macroPath` to `restorePath` byte for byte except the
+  // campaign texts (from "<!-- CAMP Start " through "<!-- CAMP End -->"),
+  // which become entries unless (function, table 1) is already listed. Text
+  // before a campaign text on the same line and the line feed after it stay,
+  // so the restore file holds what the save wrote with empty campaign texts.
+  // False only when the macro does not exist or a file error occurred (reported).
+  bool ExtractCampaigns(const std::string& macroPath, const std::string& restorePath);
+
+  // Opening: in the SQL lines of every function of the file (rewritten in
+  // place, line ends kept), "$(CAMP_TABLE)" becomes table 1 of the last
+  // campaign of that function; functions without a campaign keep the text.
+  // `functionPrefix` is "%FUNCTION(RZV_SQL)" or "%FUNCTION(RZV_ODBC)".
+  bool RestoreCampaignTables(const std::string& path, const std::string& functionPrefix) const;
+
+  // The same on text in memory.
+  std::string RestoreCampaignTablesInText(std::string_view text,
+                                          const std::string& functionPrefix) const;
+  // ExtractCampaigns on text in memory; returns the restore text. `now` is
+  // the date given to a malformed CAMP_START or CAMP_END.
+  std::string ExtractCampaignsFromText(std::string_view text, std::time_t now);
+
+ private:
+  const CK7QBldGroceries& m_groceries;
+  std::vector<CK7QBldCampaignEntry> m_entries;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "K7QBldPageObject.h"
+
+class CK7QBldGroceries;
+
+// The page object list of the open macro: at most one object per function
+// (compared ignoring case). Its objects reach the macro as object comments
+// in the function's report, which assembly expands into conditional text.
+class CK7QBldDDBlock {
+ public:
+  explicit CK7QBldDDBlock(const CK7QBldGroceries& groceries) : m_groceries(groceries) {}
+
+  // Overwrites the object of the same function, or appends one. Index, -1 on
+  // a memory shortage (reported).
+  int AddOrReplace(int kind, const std::string& value, const std::string& replacement,
+                   const std::string& function, const std::string& table,
+                   const std::string& column, const std::string& note);
+  int Find(const std::string& function) const;
+  int GetCount() const { return static_cast<int>(m_objects.size()); }
+  // nullptr outside the range.
+  const CK7QBldPageObject* GetAt(int index) const;
+  void RemoveAll() { m_objects.clear(); }
+
+  // The object comment written after a report line of `function` that shows
+  // `variable`: "<!-- Object N Start\nKIND,VARIABLE,VALUE,REPLACEMENT,NOTE\n-->"
+  // with N the object's index from 0. Only the function's own object counts,
+  // so a column shown by two functions is not bound twice. A kind 2
+  // replacement is `imagePath` + "/" + file name with doubled slashes
+  // collapsed. Empty when no object matches.
+  std::string GetObjectComment(const std::string& function, const std::string& variable,
+                               const std::string& imagePath) const;
+
+  // Assembly: every object comment of a function component becomes a
+  // condition on the variable. Text without object comments, and comments
+  // that do not parse, are returned unchanged.
+  static std::string ExpandObjectComments(std::string_view text);
+  // The same on a component file, rewritten in place as bytes. False after a
+  // file error or memory shortage (reported).
+  bool ExpandObjectCommentsInFile(const std::string& path) const;
+
+  // Opening: undoes ExpandObjectComments on the text of `function`'s
+  // component (the author's cell back in place, the comment kept) and
+  // add-or-replaces an object for every comment, remembering its number.
+  std::string RevertObjectComments(std::string_view text, const std::string& function);
+  // After all components were reverted: puts the objects in the order of
+  // their saved numbers, so the next save numbers them as before.
+  void SortBySavedNumber();
+
+ private:
+  const CK7QBldGroceries& m_groceries;
+  std::vector<CK7QBldPageObject> m_objects;
+};

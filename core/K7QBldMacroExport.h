@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class CK7QBldGroceries;
+
+// The copy of a macro for a server with slash-separated paths and a "cat"
+// command: LF line ends, the large-text command "%EXEC "TYPE ..." as "cat",
+// and the backslash argument of the translate calls as "/".
+class CK7QBldMacroExport {
+ public:
+  static std::string Convert(std::string_view macro);
+  // Reads `macroPath` whole and writes the converted text to `targetPath`
+  // (created or truncated). False after a file error or memory shortage (reported).
+  static bool ExportFile(const CK7QBldGroceries& groceries, const std::string& macroPath,
+                         const std::string& targetPath);
+};
