@@ -1,11 +1,229 @@
 #include "K7QBld.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <cstdio>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "K7QBldGuiUi.h"
+#include "K7QBldMainFrm.h"
+#include "K7QBldSplash.h"
+
+namespace {
+
+CK7QBldApp* g_app = nullptr;
+
+constexpr unsigned kIdsOleInitFailed = 100;
+constexpr unsigned kIdsAlreadyRunning = 62373;
+constexpr int kSplashTimerMs = 500;
+constexpr int kSplashSeconds = 3;
+
+void ShowFixedText(const QString& text) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("K7QBld"), text, QMessageBox::Ok);
+  box.exec();
+}
+
+}  // namespace
+
+CK7QBldCommandLine CK7QBldCommandLine::Parse(const QStringList& arguments) {
+  CK7QBldCommandLine line;
+  for (int i = 0; i < arguments.size(); ++i) {
+    const QString& a = arguments[i];
+    if (a == QLatin1String("--profile")) {
+      if (i + 1 >= arguments.size()) {
+        line.valid = false;
+        line.error = QStringLiteral("--profile needs a profile file");
+        return line;
+      }
+      line.profile = arguments[++i];
+    } else if (a == QLatin1String("--screenshots")) {
+      if (i + 1 >= arguments.size()) {
+        line.valid = false;
+        line.error = QStringLiteral("--screenshots needs a folder");
+        return line;
+      }
+      line.screenshotDir = arguments[++i];
+      if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1String("--"))) {
+        line.screenshotSuffix = arguments[++i];
+      }
+    } else if (a.startsWith(QLatin1String("--")) || !line.macro.isEmpty()) {
+      line.valid = false;
+      line.error = QStringLiteral("unexpected argument: %1").arg(a);
+      return line;
+    } else {
+      line.macro = a;
+    }
+  }
+  return line;
+}
+
+CK7QBldApp::CK7QBldApp(Options options) : m_options(std::move(options)) {
+  g_app = this;
+  if (m_options.programFolder.empty()) m_options.programFolder = CK7QBldLanguage::ProgramFolder();
+  if (m_options.lockFolder.isEmpty()) {
+    m_options.lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (m_options.lockFolder.isEmpty()) m_options.lockFolder = QDir::tempPath();
+  }
+  if (!m_options.fixedText) m_options.fixedText = ShowFixedText;
+}
+
+CK7QBldApp::~CK7QBldApp() {
+  qApp->removeEventFilter(this);
+  delete m_splash.data();
+  m_mainFrame.reset();
+  if (g_app == this) g_app = nullptr;
+}
+
+CK7QBldApp* CK7QBldApp::Instance() { return g_app; }
+
+bool CK7QBldApp::InitInstance(const QStringList& arguments) {
+  // 1. The language library, before anything is shown.
+  if (!m_language.Load(m_options.languageLibrary, m_options.programFolder)) {
+    m_options.fixedText(QStringLiteral("Could not load %1")
+                            .arg(QString::fromStdString(m_options.languageLibrary)));
+    return false;
+  }
+  if (m_options.ui) {
+    m_ui = m_options.ui;
+  } else {
+    m_guiUi = std::make_unique<CK7QBldGuiUi>(m_language, m_groceriesUi);
+    m_ui = m_guiUi.get();
+  }
+  m_groceries = std::make_unique<CK7QBldGroceries>(*m_ui);
+
+  // 2-3. Object linking and control hosting have no counterpart here: drag
+  // and drop and widgets need no initialisation that could fail.
+  if (!qApp) {
+    m_ui->Message(kIdsOleInitFailed, K7QIcon::Stop);
+    return false;
+  }
+
+  // 4. One builder at a time. The lock names the process that holds it, so a
+  // crashed builder's lock is taken over instead of blocking the next start.
+  QDir().mkpath(m_options.lockFolder);
+  m_instanceLock = std::make_unique<QLockFile>(m_options.lockFolder + QStringLiteral("/K7QBld.lock"));
+  m_instanceLock->setStaleLockTime(0);
+  if (!m_instanceLock->tryLock(0)) {
+    m_instanceLock.reset();
+    m_ui->Message(kIdsAlreadyRunning, K7QIcon::Exclamation);
+    return false;
+  }
+
+  // 6. Settings under "Halvard"; the recent-file list holds four entries.
+  K7QBldSettings::Initialise();
+
+  // 8. The command line.
+  m_commandLine = CK7QBldCommandLine::Parse(arguments);
+  if (!m_commandLine.valid) {
+    std::fprintf(stderr, "K7QBld: %s\n", qPrintable(m_commandLine.error));
+    return false;
+  }
+  for (const QString& path : {m_commandLine.profile, m_commandLine.macro}) {
+    if (!path.isEmpty() && !QFileInfo(path).isFile()) {
+      std::fprintf(stderr, "K7QBld: cannot open %s\n", qPrintable(path));
+      return false;
+    }
+  }
+
+  // 9. The main window with its stored placement.
+  m_mainFrame = std::make_unique<CMainFrame>();
+  m_mainFrame->setWindowTitle(QString::fromStdString(m_language.String(kIdsAppTitle)));
+  m_groceriesUi.SetMainWindow(m_mainFrame.get());
+  if (m_guiUi) m_guiUi->SetOwner(m_mainFrame.get());
+  m_mainFrame->RestoreAndShow(m_options.showCmd);
+
+  // 10-11. The splash, closed by the first input or after three seconds.
+  if (m_options.splash && !m_mainFrame->isMinimized()) {
+    m_splash = new CK7QBldSplash(m_mainFrame.get());
+    CK7QBldGroceriesUi::CenterWindowOver(m_splash, m_mainFrame.get());
+    m_splash->show();
+    m_splashTimer = new QTimer(m_splash);
+    m_splashTimer->setInterval(kSplashTimerMs);
+    connect(m_splashTimer, &QTimer::timeout, this, &CK7QBldApp::OnSplashTimer);
+    m_splashTimer->start();
+    qApp->installEventFilter(this);
+  }
+  m_splashStart = std::time(nullptr);
+  return true;
+}
+
+int CK7QBldApp::ExitInstance() {
+  CloseSplash();
+  m_mainFrame.reset();
+  m_language.Free();
+  m_instanceLock.reset();
+  return 0;
+}
+
+void CK7QBldApp::OnSplashTimer() {
+  if (m_splash && std::time(nullptr) - m_splashStart > kSplashSeconds) CloseSplash();
+}
+
+void CK7QBldApp::CloseSplash() {
+  if (!m_splash) return;
+  qApp->removeEventFilter(this);
+  m_splash->hide();
+  m_splash->deleteLater();
+  m_splash = nullptr;
+  if (m_mainFrame) m_mainFrame->update();
+}
+
+bool CK7QBldApp::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonPress:
+      if (m_splash) CloseSplash();
+      break;
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void CK7QBldApp::OnAppAbout() {
+  CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
+                     QString::fromStdString(m_language.Text("about.text")));
+  about.exec();
+}
+
+bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
+  QDir().mkpath(folder);
+  const QString tail = suffix.isEmpty() ? QString() : QLatin1Char('-') + suffix;
+  auto save = [&](QWidget* w, const QString& name) {
+    if (!w) return true;
+    w->show();
+    QApplication::processEvents();
+    return w->grab().save(folder + '/' + name + tail + QStringLiteral(".png"));
+  };
+  bool ok = true;
+  if (m_splash) ok &= save(m_splash, QStringLiteral("K7QBld-splash"));
+  CloseSplash();
+  ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-main"));
+  CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
+                     QString::fromStdString(m_language.Text("about.text")));
+  ok &= save(&about, QStringLiteral("K7QBld-about"));
+  return ok;
+}
 
 int CK7QBldApp::Run(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow w;
-  w.show();
-  return app.exec();
+  K7QBldSettings::Initialise();
+  CK7QBldApp builder{Options{}};
+  if (!builder.InitInstance(app.arguments().mid(1))) return 1;
+  if (!builder.CommandLine().screenshotDir.isEmpty()) {
+    const bool ok = builder.TakeScreenshots(builder.CommandLine().screenshotDir,
+                                            builder.CommandLine().screenshotSuffix);
+    builder.ExitInstance();
+    return ok ? 0 : 1;
+  }
+  const int code = app.exec();
+  builder.ExitInstance();
+  return code;
 }

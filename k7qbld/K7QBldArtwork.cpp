@@ -1,0 +1,80 @@
+#include "K7QBldArtwork.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace K7QBldArtwork {
+
+namespace {
+
+// A stack of three cylinders (a database) with a page in front of it.
+void PaintEmblem(QPainter& p, const QRectF& box) {
+  const qreal w = box.width();
+  const qreal h = box.height();
+  p.setPen(QPen(QColor(0x2b, 0x3a, 0x55), w * 0.02));
+  for (int i = 2; i >= 0; --i) {
+    const QRectF body(box.left() + w * 0.05, box.top() + h * (0.18 + i * 0.2), w * 0.55, h * 0.22);
+    p.setBrush(QColor(0x4f, 0x7c, 0xc2).lighter(100 + i * 15));
+    p.drawRect(body.adjusted(0, body.height() / 2, 0, 0));
+    p.drawEllipse(QRectF(body.left(), body.top() + body.height() / 4, body.width(), body.height() / 2));
+    p.drawEllipse(QRectF(body.left(), body.bottom() - body.height() / 4, body.width(), body.height() / 2));
+  }
+  const QRectF page(box.left() + w * 0.45, box.top() + h * 0.35, w * 0.5, h * 0.6);
+  p.setBrush(Qt::white);
+  p.drawRect(page);
+  p.setPen(QPen(QColor(0x80, 0x00, 0x80), w * 0.025));
+  for (int i = 1; i <= 4; ++i) {
+    const qreal y = page.top() + page.height() * i / 5.5;
+    p.drawLine(QPointF(page.left() + page.width() * 0.12, y),
+               QPointF(page.right() - page.width() * (i % 2 ? 0.12 : 0.35), y));
+  }
+}
+
+}  // namespace
+
+QPixmap Splash() {
+  QPixmap pixmap(420, 240);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient g(0, 0, 0, pixmap.height());
+  g.setColorAt(0, QColor(0xf4, 0xf7, 0xfc));
+  g.setColorAt(1, QColor(0xc9, 0xd8, 0xf0));
+  p.fillRect(pixmap.rect(), g);
+  PaintEmblem(p, QRectF(24, 40, 150, 160));
+  p.setPen(QColor(0x1d, 0x2b, 0x45));
+  QFont title(QStringLiteral("Sans"), 30, QFont::Bold);
+  p.setFont(title);
+  p.drawText(QRectF(190, 70, 220, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("K7QBld"));
+  QFont sub(QStringLiteral("Sans"), 11);
+  p.setFont(sub);
+  p.drawText(QRectF(190, 132, 220, 60), Qt::AlignLeft | Qt::TextWordWrap,
+             QStringLiteral("Database pages, built by hand and by query"));
+  p.setPen(QPen(QColor(0x4f, 0x7c, 0xc2), 3));
+  p.drawLine(190, 122, 400, 122);
+  return pixmap;
+}
+
+QPixmap Banner(int width, int height) {
+  QPixmap pixmap(width, height);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient g(0, 0, 0, height);
+  g.setColorAt(0, QColor(0x4f, 0x7c, 0xc2));
+  g.setColorAt(1, QColor(0x1d, 0x2b, 0x45));
+  p.fillRect(pixmap.rect(), g);
+  PaintEmblem(p, QRectF(width * 0.1, height * 0.05, width * 0.8, width * 0.8));
+  return pixmap;
+}
+
+QIcon ApplicationIcon() {
+  QPixmap pixmap(64, 64);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  PaintEmblem(p, QRectF(2, 0, 60, 64));
+  return QIcon(pixmap);
+}
+
+}  // namespace K7QBldArtwork
