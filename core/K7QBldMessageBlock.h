@@ -40,7 +40,7 @@ class CK7QBldMessageBlock {
 
   // Reads one line from inside a message section back into the block
   // ("CODE: "TEXT": ACTION"). Index of the stored item, or -1 when the line
-  // is not a message line (wrong field count, unknown action word, no code).
+  // is not a message line (wrong field count, unknown action word).
   int ReadMessageLine(const std::string& line);
 
   // Items and position equal (the groceries pointer is not compared).

@@ -1,0 +1,315 @@
+#include "K7QBldCampaignBlock.h"
+
+#include <cctype>
+#include <new>
+
+#include "K7QBldCp932.h"
+#include "K7QBldFile.h"
+#include "K7QBldGroceries.h"
+#include "K7QBldStack.h"
+
+namespace {
+
+constexpr std::string_view kStartMarker = "<!-- CAMP Start ";
+constexpr std::string_view kEndMarker = "<!-- CAMP End -->";
+constexpr std::string_view kCommentOpen = "<!-- ";
+constexpr std::string_view kCommentClose = " -->";
+constexpr std::string_view kKeyStart = "@RZV_ASSIGN(CAMP_START, \"";
+constexpr std::string_view kKeyEnd = "@RZV_ASSIGN(CAMP_END, \"";
+constexpr std::string_view kKeyTable1 = "@RZV_ASSIGN(CAMP_TABLE1, \"";
+constexpr std::string_view kKeyTable2 = "@RZV_ASSIGN(CAMP_TABLE2, \"";
+constexpr std::string_view kValueClose = "\")";
+constexpr std::string_view kCampaignTable = "$(CAMP_TABLE)";
+
+// Block codes of the function reader's stack.
+constexpr std::int16_t kBlockComment = 0;
+constexpr std::int16_t kBlockFunction = 3;
+constexpr std::int16_t kBlockReport = 4;
+constexpr std::int16_t kBlockRow = 5;
+constexpr std::int16_t kBlockMessage = 6;
+
+bool Contains(std::string_view text, std::string_view needle) {
+  return K7QCp932::Find(text, needle) != std::string_view::npos;
+}
+
+// The quoted value after `key` (which ends in the opening quote) up to the
+// next '")'; empty when it is not closed.
+std::string QuotedValue(std::string_view line, std::size_t keyAt, std::size_t keyLength) {
+  const std::size_t from = keyAt + keyLength;
+  const std::size_t close = K7QCp932::Find(line, kValueClose, from);
+  if (close == std::string_view::npos) return {};
+  return std::string(line.substr(from, close - from));
+}
+
+// Bytes that may stand in a called function's name between "@" and "()".
+bool IsCallNameByte(unsigned char c) {
+  if (c <= 0x20 || c == 0x7F) return false;
+  switch (c) {
+    case '(': case ')': case '@': case '<': case '>': case '"': case '\'': case '=':
+    case ',': case ';': case '/':
+      return false;
+    default:
+      return true;
+  }
+}
+
+// Position of the "@" of the first call "@NAME()" whose NAME is a function;
+// npos when there is none.
+std::size_t FindFirstCall(std::string_view text, const CK7QBldCampaignBlock::IsFunction& isFunction,
+                          std::string* name) {
+  std::size_t from = 0;
+  for (std::size_t at = K7QCp932::Find(text, '@', from); at != std::string_view::npos;
+       at = K7QCp932::Find(text, '@', from)) {
+    std::size_t i = at + 1;
+    while (i < text.size() && IsCallNameByte(static_cast<unsigned char>(text[i]))) {
+      i += K7QCp932::CharLength(text, i);
+    }
+    if (i > at + 1 && text.substr(i, 2) == "()") {
+      const std::string_view candidate = text.substr(at + 1, i - at - 1);
+      if (isFunction(candidate)) {
+        if (name) name->assign(candidate);
+        return at;
+      }
+    }
+    from = at + 1;
+  }
+  return std::string_view::npos;
+}
+
+// Calls `visit(content, lineEnd)` for each line of `text`, where `lineEnd`
+// is the "\n" or "\r\n" that ended it (empty for a last line without one).
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t lf = text.find('\n', start);
+    if (lf == std::string_view::npos) {
+      visit(text.substr(start), std::string_view());
+      return;
+    }
+    std::size_t contentEnd = lf;
+    if (contentEnd > start && text[contentEnd - 1] == '\r') --contentEnd;
+    visit(text.substr(start, contentEnd - start), text.substr(contentEnd, lf + 1 - contentEnd));
+    start = lf + 1;
+  }
+}
+
+}  // namespace
+
+int CK7QBldCampaignBlock::Add(std::time_t start, std::time_t end, const std::string& function,
+                              const std::string& table1, const std::string& table2,
+                              const std::string& comment) {
+  try {
+    CK7QBldCampaignEntry entry;
+    entry.Set(GetCount() + 1, start, end, function, table1, table2, comment);
+    m_entries.push_back(std::move(entry));
+    return GetCount() - 1;
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return -1;
+  }
+}
+
+void CK7QBldCampaignBlock::Modify(int index, std::time_t start, std::time_t end,
+                                  const std::string& function, const std::string& table1,
+                                  const std::string& table2, const std::string& comment) {
+  if (index < 0 || index >= GetCount()) return;
+  try {
+    m_entries[static_cast<std::size_t>(index)].Set(index + 1, start, end, function, table1, table2,
+                                                   comment);
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+  }
+}
+
+int CK7QBldCampaignBlock::Find(const std::string& function, const std::string& table1) const {
+  for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    if (CK7QBldGroceries::EqualNoCase(m_entries[i].Function(), function) &&
+        CK7QBldGroceries::EqualNoCase(m_entries[i].Table1(), table1))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string CK7QBldCampaignBlock::GetCampaignText(const std::string& function) const {
+  for (const CK7QBldCampaignEntry& entry : m_entries) {
+    if (CK7QBldGroceries::EqualNoCase(entry.Function(), function)) return entry.CampaignText();
+  }
+  return {};
+}
+
+const CK7QBldCampaignEntry* CK7QBldCampaignBlock::GetAt(int index) const {
+  if (index < 0 || index >= GetCount()) return nullptr;
+  return &m_entries[static_cast<std::size_t>(index)];
+}
+
+CK7QBldSQL::CampaignContext CK7QBldCampaignBlock::GetCampaignContext(
+    const std::string& function) const {
+  CK7QBldSQL::CampaignContext context;
+  context.key = function;
+  context.tables.reserve(m_entries.size());
+  for (const CK7QBldCampaignEntry& entry : m_entries) {
+    context.tables.push_back({entry.Function(), entry.Table1()});
+  }
+  return context;
+}
+
+std::string CK7QBldCampaignBlock::InsertCampaignText(std::string_view section,
+                                                     const IsFunction& isFunction) const {
+  std::string name;
+  const std::size_t at = FindFirstCall(section, isFunction, &name);
+  if (at == std::string_view::npos) return std::string(section);
+  const std::string campaign = GetCampaignText(name);
+  std::string out;
+  out.reserve(section.size() + campaign.size() + 1);
+  out.append(section.substr(0, at));
+  out.append(campaign);
+  out.push_back('\n');
+  out.append(section.substr(at));
+  return out;
+}
+
+bool CK7QBldCampaignBlock::RemoveCallBreak(std::string& section, const IsFunction& isFunction) {
+  const std::size_t at = FindFirstCall(section, isFunction, nullptr);
+  if (at == std::string::npos || at == 0 || section[at - 1] != '\n') return false;
+  // Only a bare line feed is the inserted one; the text itself is written
+  // with CR LF line ends.
+  if (at >= 2 && section[at - 2] == '\r') return false;
+  section.erase(at - 1, 1);
+  return true;
+}
+
+std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text,
+                                                           std::time_t now) {
+  std::string out;
+  out.reserve(text.size());
+  // Values carry over from one block to the next, so a block without a
+  // CAMP_START line keeps the start of the block before it.
+  std::time_t start = now;
+  std::time_t end = now;
+  std::string function;
+  std::string table1;
+  std::string table2;
+  std::string comment;
+
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t open = K7QCp932::Find(text, kStartMarker, pos);
+    if (open == std::string_view::npos) break;
+    const std::size_t close = K7QCp932::Find(text, kEndMarker, open + kStartMarker.size());
+    // A start without an end is no campaign text: keep it as the author's text.
+    if (close == std::string_view::npos) break;
+    out.append(text.substr(pos, open - pos));
+
+    const std::string_view block = text.substr(open, close - open);
+    std::size_t firstEnd = block.find('\n');
+    if (firstEnd == std::string_view::npos) firstEnd = block.size();
+    std::string_view first = block.substr(kStartMarker.size(), firstEnd - kStartMarker.size());
+    const std::size_t nameEnd = K7QCp932::Find(first, kCommentClose);
+    function = CK7QBldGroceries::Trim(first.substr(0, nameEnd));
+
+    const std::string_view rest =
+        firstEnd < block.size() ? block.substr(firstEnd + 1) : std::string_view();
+    ForEachLine(rest, [&](std::string_view line, std::string_view) {
+      std::size_t at;
+      if ((at = K7QCp932::Find(line, kKeyStart)) != std::string_view::npos) {
+        start = CK7QBldCampaignEntry::ParseDate(QuotedValue(line, at, kKeyStart.size()), now);
+      } else if ((at = K7QCp932::Find(line, kKeyEnd)) != std::string_view::npos) {
+        end = CK7QBldCampaignEntry::ParseDate(QuotedValue(line, at, kKeyEnd.size()), now);
+      } else if ((at = K7QCp932::Find(line, kKeyTable1)) != std::string_view::npos) {
+        table1 = QuotedValue(line, at, kKeyTable1.size());
+      } else if ((at = K7QCp932::Find(line, kKeyTable2)) != std::string_view::npos) {
+        table2 = QuotedValue(line, at, kKeyTable2.size());
+      } else if ((at = K7QCp932::Find(line, kCommentOpen)) != std::string_view::npos) {
+        const std::size_t from = at + kCommentOpen.size();
+        const std::size_t to = K7QCp932::Find(line, kCommentClose, from);
+        if (to != std::string_view::npos) comment.assign(line.substr(from, to - from));
+      }
+    });
+    if (Find(function, table1) < 0) Add(start, end, function, table1, table2, comment);
+    pos = close + kEndMarker.size();
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+bool CK7QBldCampaignBlock::ExtractCampaigns(const std::string& macroPath,
+                                            const std::string& restorePath) {
+  if (!K7QFile::Exists(macroPath)) return false;
+  try {
+    const std::string macro = K7QFile::ReadAll(macroPath);
+    K7QFile::WriteAll(restorePath, ExtractCampaignsFromText(macro, std::time(nullptr)));
+  } catch (const CK7QBldFileException& e) {
+    m_groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return false;
+  }
+  return true;
+}
+
+std::string CK7QBldCampaignBlock::RestoreCampaignTablesInText(
+    std::string_view text, const std::string& functionPrefix) const {
+  std::string out;
+  out.reserve(text.size());
+  CK7QBldStack stack(&m_groceries);
+  std::string function;
+  std::string line;
+  ForEachLine(text, [&](std::string_view content, std::string_view lineEnd) {
+    std::size_t at;
+    if (!functionPrefix.empty() &&
+        (at = K7QCp932::Find(content, functionPrefix)) != std::string_view::npos) {
+      stack.Push(kBlockFunction);
+      const std::size_t from = at + functionPrefix.size();
+      const std::size_t to = K7QCp932::Find(content, "(){", from);
+      function.assign(content.substr(from, to == std::string_view::npos ? to : to - from));
+    } else if (Contains(content, "%REPORT{")) {
+      stack.Push(kBlockReport);
+    } else if (Contains(content, "%ROW{")) {
+      stack.Push(kBlockRow);
+    } else if (Contains(content, "%MESSAGE{")) {
+      // Its "%}" pops, so it must push too, or the function's block ends early.
+      stack.Push(kBlockMessage);
+    } else if (Contains(content, "%{")) {
+      stack.Push(kBlockComment);
+    } else if (Contains(content, "%}")) {
+      stack.Pop();
+    } else if (stack.Peek() == kBlockFunction && Contains(content, kCampaignTable)) {
+      const CK7QBldCampaignEntry* last = nullptr;
+      for (const CK7QBldCampaignEntry& entry : m_entries) {
+        if (CK7QBldGroceries::EqualNoCase(entry.Function(), function)) last = &entry;
+      }
+      // A function without a campaign keeps the variable as the author wrote it.
+      if (last) {
+        line.assign(content);
+        CK7QBldGroceries::ReplaceAll(line, kCampaignTable, last->Table1());
+        out.append(line);
+        out.append(lineEnd);
+        return;
+      }
+    }
+    out.append(content);
+    out.append(lineEnd);
+  });
+  return out;
+}
+
+bool CK7QBldCampaignBlock::RestoreCampaignTables(const std::string& path,
+                                                 const std::string& functionPrefix) const {
+  if (K7QCp932::FindLast(path, '.') == std::string::npos || !K7QFile::Exists(path)) return false;
+  try {
+    const std::string text = K7QFile::ReadAll(path);
+    const std::string restored = RestoreCampaignTablesInText(text, functionPrefix);
+    K7QFile::RewriteInPlace(
+        path, CK7QBldGroceries::TemporaryName(path),
+        [&restored](CK7QBldTextWriter& out) { out.Write(restored); }, true);
+  } catch (const CK7QBldFileException& e) {
+    m_groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,320 @@
+#include "K7QBldDDBlock.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <new>
+
+#include "K7QBldCp932.h"
+#include "K7QBldFile.h"
+#include "K7QBldGroceries.h"
+
+namespace {
+
+constexpr std::string_view kObjectOpen = "<!-- Object ";
+constexpr std::string_view kStartWord = " Start";
+constexpr std::string_view kCommentClose = "-->";
+constexpr std::string_view kCellOpen = "<TD>";
+constexpr std::string_view kCellClose = "</TD>";
+constexpr std::string_view kElse = "\n%ELSE\n";
+constexpr std::string_view kEndIf = "\n%ENDIF\n";
+
+// An object comment taken apart.
+struct ParsedComment {
+  std::string number;
+  int kind = -1;
+  std::string variable;
+  std::string value;
+  std::string replacement;
+  std::string note;
+};
+
+// Parses "<!-- Object N Start ... KIND,VARIABLE,VALUE,REPLACEMENT,NOTE ... -->"
+// (`comment` runs through the "-->"). The note is the rest after the fourth
+// comma, so a note may hold commas.
+bool ParseComment(std::string_view comment, ParsedComment& parsed) {
+  if (comment.substr(0, kObjectOpen.size()) != kObjectOpen) return false;
+  const std::size_t numberEnd = K7QCp932::Find(comment, ' ', kObjectOpen.size());
+  if (numberEnd == std::string_view::npos || numberEnd == kObjectOpen.size()) return false;
+  if (comment.substr(numberEnd, kStartWord.size()) != kStartWord) return false;
+  parsed.number.assign(comment.substr(kObjectOpen.size(), numberEnd - kObjectOpen.size()));
+  const std::size_t fieldsAt = numberEnd + kStartWord.size();
+  const std::string_view fields =
+      comment.substr(fieldsAt, comment.size() - kCommentClose.size() - fieldsAt);
+  std::string_view parts[5];
+  std::size_t from = 0;
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t comma = K7QCp932::Find(fields, ',', from);
+    if (comma == std::string_view::npos) return false;
+    parts[i] = fields.substr(from, comma - from);
+    from = comma + 1;
+  }
+  parts[4] = fields.substr(from);
+  const std::string kind = CK7QBldGroceries::Trim(parts[0]);
+  if (kind == "0") {
+    parsed.kind = kPageObjectBackground;
+  } else if (kind == "1") {
+    parsed.kind = kPageObjectText;
+  } else if (kind == "2") {
+    parsed.kind = kPageObjectImage;
+  } else {
+    return false;
+  }
+  parsed.variable = CK7QBldGroceries::Trim(parts[1]);
+  parsed.value = CK7QBldGroceries::Trim(parts[2]);
+  parsed.replacement = CK7QBldGroceries::Trim(parts[3]);
+  parsed.note = CK7QBldGroceries::Trim(parts[4]);
+  return true;
+}
+
+std::string EndMarker(const std::string& number) {
+  return std::string(kObjectOpen) + number + " End -->";
+}
+
+// Length of the text from `from` through the first line feed (all of it when none).
+std::size_t RestOfLine(std::string_view text, std::size_t from) {
+  const std::size_t lf = text.find('\n', from);
+  return lf == std::string_view::npos ? text.size() - from : lf + 1 - from;
+}
+
+bool EndsWith(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+}  // namespace
+
+int CK7QBldDDBlock::AddOrReplace(int kind, const std::string& value,
+                                 const std::string& replacement, const std::string& function,
+                                 const std::string& table, const std::string& column,
+                                 const std::string& note) {
+  try {
+    CK7QBldPageObject object{kind, value, replacement, function, table, column, note, -1};
+    const int found = Find(function);
+    if (found >= 0) {
+      m_objects[static_cast<std::size_t>(found)] = std::move(object);
+      return found;
+    }
+    m_objects.push_back(std::move(object));
+    return GetCount() - 1;
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return -1;
+  }
+}
+
+int CK7QBldDDBlock::Find(const std::string& function) const {
+  for (std::size_t i = 0; i < m_objects.size(); ++i) {
+    if (CK7QBldGroceries::EqualNoCase(m_objects[i].function, function)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+const CK7QBldPageObject* CK7QBldDDBlock::GetAt(int index) const {
+  if (index < 0 || index >= GetCount()) return nullptr;
+  return &m_objects[static_cast<std::size_t>(index)];
+}
+
+std::string CK7QBldDDBlock::GetObjectComment(const std::string& function,
+                                             const std::string& variable,
+                                             const std::string& imagePath) const {
+  for (std::size_t i = 0; i < m_objects.size(); ++i) {
+    const CK7QBldPageObject& object = m_objects[i];
+    if (!CK7QBldGroceries::EqualNoCase(object.function, function) ||
+        !CK7QBldGroceries::EqualNoCase(object.column, variable))
+      continue;
+    std::string replacement = object.replacement;
+    if (object.kind == kPageObjectImage) {
+      replacement = imagePath + "/" + object.replacement;
+      CK7QBldGroceries::CollapseRepeats(replacement, '/');
+    }
+    std::string out = "<!-- Object ";
+    out += std::to_string(i);
+    out += " Start\n";
+    out += std::to_string(object.kind);
+    out += ',';
+    out += variable;
+    out += ',';
+    out += object.value;
+    out += ',';
+    out += replacement;
+    out += ',';
+    out += object.note;
+    out += "\n-->";
+    return out;
+  }
+  return {};
+}
+
+std::string CK7QBldDDBlock::ExpandObjectComments(std::string_view text) {
+  if (K7QCp932::Find(text, kObjectOpen) == std::string_view::npos) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t at = K7QCp932::Find(text, kObjectOpen, pos);
+    if (at == std::string_view::npos) break;
+    const std::size_t close = K7QCp932::Find(text, kCommentClose, at);
+    if (close == std::string_view::npos) break;
+    const std::size_t next = close + kCommentClose.size();
+    const std::string_view comment = text.substr(at, next - at);
+    ParsedComment parsed;
+    if (!ParseComment(comment, parsed)) {
+      out.append(text.substr(pos, next - pos));
+      pos = next;
+      continue;
+    }
+
+    // The cell the object replaces is the last complete table cell before it.
+    std::string_view prefix = text.substr(pos, at - pos);
+    std::string_view cell;
+    std::string_view after;
+    const std::size_t cellAt = K7QCp932::FindLast(prefix, kCellOpen);
+    if (cellAt != std::string_view::npos) {
+      const std::size_t cellClose = K7QCp932::Find(prefix, kCellClose, cellAt);
+      if (cellClose != std::string_view::npos) {
+        const std::size_t cellEnd = cellClose + kCellClose.size();
+        cell = prefix.substr(cellAt, cellEnd - cellAt);
+        after = prefix.substr(cellEnd);
+        prefix = prefix.substr(0, cellAt);
+      }
+    }
+    out.append(prefix);
+    if (parsed.kind == kPageObjectBackground) out.append(cell);
+    out += '\n';
+    out.append(comment);
+    out += "\n%IF( \"$(V_";
+    out += parsed.variable;
+    out += ")\" == \"";
+    out += parsed.value;
+    out += "\")\n";
+    switch (parsed.kind) {
+      case kPageObjectBackground:
+        out += "<script> document.bgColor='";
+        out += parsed.replacement;
+        out += "';</script>";
+        break;
+      case kPageObjectText:
+        out += "<TD>";
+        out += parsed.replacement;
+        out += "</TD>";
+        out += kElse;
+        out.append(cell);
+        break;
+      default:
+        out += "<TD><IMG src=\"";
+        out += parsed.replacement;
+        out += "\"></TD>";
+        out += kElse;
+        out.append(cell);
+        break;
+    }
+    out += kEndIf;
+    out += EndMarker(parsed.number);
+    out += '\n';
+    out.append(after);
+    pos = next;
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+bool CK7QBldDDBlock::ExpandObjectCommentsInFile(const std::string& path) const {
+  try {
+    const std::string text = K7QFile::ReadAll(path);
+    if (K7QCp932::Find(text, kObjectOpen) == std::string::npos) return true;
+    const std::string expanded = ExpandObjectComments(text);
+    K7QFile::RewriteInPlace(
+        path, CK7QBldGroceries::TemporaryName(path),
+        [&expanded](CK7QBldTextWriter& out) { out.Write(expanded); }, true);
+  } catch (const CK7QBldFileException& e) {
+    m_groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return false;
+  }
+  return true;
+}
+
+std::string CK7QBldDDBlock::RevertObjectComments(std::string_view text,
+                                                 const std::string& function) {
+  if (K7QCp932::Find(text, kObjectOpen) == std::string_view::npos) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t at = K7QCp932::Find(text, kObjectOpen, pos);
+    if (at == std::string_view::npos) break;
+    const std::size_t close = K7QCp932::Find(text, kCommentClose, at);
+    if (close == std::string_view::npos) break;
+    const std::size_t next = close + kCommentClose.size();
+    const std::string_view comment = text.substr(at, next - at);
+    ParsedComment parsed;
+    if (!ParseComment(comment, parsed)) {
+      out.append(text.substr(pos, next - pos));
+      pos = next;
+      continue;
+    }
+
+    std::string replacement = parsed.replacement;
+    if (parsed.kind == kPageObjectImage) {
+      // The list keeps the bare file name; the prefix is added again on save.
+      const std::size_t slash = K7QCp932::FindLast(replacement, '/');
+      if (slash != std::string::npos) replacement.erase(0, slash + 1);
+    }
+    const int index =
+        AddOrReplace(parsed.kind, parsed.value, replacement, function, {}, parsed.variable,
+                     parsed.note);
+    if (index >= 0) {
+      m_objects[static_cast<std::size_t>(index)].savedNumber =
+          std::atoi(parsed.number.c_str());
+    }
+
+    const std::string endMarker = EndMarker(parsed.number);
+    const bool shaped = at > pos && text[at - 1] == '\n' && text.substr(next, 5) == "\n%IF(";
+    const std::size_t endAt =
+        shaped ? K7QCp932::Find(text, endMarker, next) : std::string_view::npos;
+    const bool expanded = endAt != std::string_view::npos;
+    if (!expanded) {
+      out.append(text.substr(pos, next - pos));
+      pos = next;
+      continue;
+    }
+
+    // Expanded: [cell of kind 0] "\n" COMMENT "\n%IF(...)\n" ... END "\n" AFTER.
+    const std::string_view before = text.substr(pos, at - 1 - pos);
+    std::string_view cell;
+    if (parsed.kind != kPageObjectBackground) {
+      const std::string_view inner = text.substr(next, endAt - next);
+      const std::size_t elseAt = K7QCp932::Find(inner, kElse);
+      const std::size_t endIfAt = K7QCp932::FindLast(inner, kEndIf);
+      if (elseAt != std::string_view::npos && endIfAt != std::string_view::npos &&
+          endIfAt >= elseAt + kElse.size()) {
+        cell = inner.substr(elseAt + kElse.size(), endIfAt - elseAt - kElse.size());
+      }
+    }
+    std::size_t rest = endAt + endMarker.size();
+    if (rest < text.size() && text[rest] == '\n') ++rest;
+    // The text between the cell and the comment was the rest of the cell's
+    // line; without a cell there was none.
+    const bool hadCell = parsed.kind == kPageObjectBackground ? EndsWith(before, kCellClose)
+                                                              : !cell.empty();
+    const std::size_t afterLength = hadCell ? RestOfLine(text, rest) : 0;
+    out.append(before);
+    out.append(cell);
+    out.append(text.substr(rest, afterLength));
+    out.append(comment);
+    pos = rest + afterLength;
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+void CK7QBldDDBlock::SortBySavedNumber() {
+  std::stable_sort(m_objects.begin(), m_objects.end(),
+                   [](const CK7QBldPageObject& a, const CK7QBldPageObject& b) {
+                     const int ka = a.savedNumber < 0 ? INT_MAX : a.savedNumber;
+                     const int kb = b.savedNumber < 0 ? INT_MAX : b.savedNumber;
+                     return ka < kb;
+                   });
+}
