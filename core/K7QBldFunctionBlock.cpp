@@ -1,0 +1,460 @@
+#include "K7QBldFunctionBlock.h"
+
+#include <algorithm>
+
+#include "K7QBldCampaignBlock.h"
+#include "K7QBldCp932.h"
+#include "K7QBldDDBlock.h"
+#include "K7QBldFile.h"
+
+namespace {
+
+constexpr std::size_t kSqlLineWidth = 80;
+
+// Block codes of the component reader.
+constexpr int kBlockComment = 0;
+constexpr int kBlockBody = 3;
+constexpr int kBlockReport = 4;
+constexpr int kBlockRow = 5;
+constexpr int kBlockMessage = 6;
+
+bool Contains(std::string_view text, std::string_view needle) {
+  return K7QCp932::Find(text, needle) != std::string_view::npos;
+}
+
+// The object comments written after report lines are made again from the
+// page object list on every save, so the reader leaves them out of the page.
+bool StartsObjectComment(std::string_view line) {
+  return line.substr(0, 12) == "<!-- Object " && Contains(line, " Start");
+}
+
+std::string FunctionPagePath(const std::string& folder, const std::string& base,
+                             const std::string& name) {
+  return K7QFile::Join(folder, base + "_" + name + ".htm");
+}
+
+}  // namespace
+
+bool CK7QBldFunctionBlock::IsUsableName(std::string_view name) {
+  if (!K7QFile::IsSafeFileComponent(name)) return false;
+  for (std::size_t i = 0; i < name.size(); i += K7QCp932::CharLength(name, i)) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || c == 0x7F || c == '.' || c == '(' || c == ')' || c == '/' || c == '\\')
+      return false;
+  }
+  // The macro's own pages are "TITLE_HTML_INPUT.htm" and "TITLE_HTML_REPORT.htm".
+  return !CK7QBldGroceries::EqualNoCase(name, "HTML_INPUT") &&
+         !CK7QBldGroceries::EqualNoCase(name, "HTML_REPORT");
+}
+
+void CK7QBldFunctionBlock::ReportUnusableName(unsigned id, const std::string& name) const {
+  IK7QBldUserInterface& ui = m_groceries.Ui();
+  ui.Prompt(id, ui.String(id) + "\n" + K7QCp932::ToUtf8(name), K7QIcon::Exclamation,
+            K7QButtons::Ok);
+}
+
+int CK7QBldFunctionBlock::Add(int flag, const std::string& name, const std::string& comment,
+                              const std::string& page, const CK7QBldSQL& statement,
+                              const CK7QBldMessageBlock& messages, int kind) {
+  if (!IsUsableName(name)) {
+    ReportUnusableName(kIdsUnsafeFunctionName, name);
+    return -1;
+  }
+  try {
+    CK7QBldFunctionEntry entry;
+    entry.flag = flag;
+    entry.kind = flag == kFunctionBuilderMade ? kind : kReportKindNone;
+    entry.name = name;
+    entry.comment = comment;
+    entry.page = page;
+    entry.statement = statement;
+    entry.messages.CopyFrom(messages);
+    m_entries.push_back(std::move(entry));
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return -1;
+  }
+  return static_cast<int>(m_entries.size()) - 1;
+}
+
+void CK7QBldFunctionBlock::Modify(int index, int flag, const std::string& name,
+                                  const std::string& comment, const std::string& page,
+                                  const CK7QBldSQL& statement,
+                                  const CK7QBldMessageBlock& messages, int kind) {
+  if (index < 0 || index >= GetCount()) return;
+  try {
+    CK7QBldFunctionEntry& entry = m_entries[static_cast<std::size_t>(index)];
+    entry.flag = flag;
+    entry.kind = flag == kFunctionBuilderMade ? kind : kReportKindNone;
+    entry.name = name;
+    entry.comment = comment;
+    entry.page = page;
+    entry.statement = statement;
+    entry.sqlText.clear();
+    for (const CK7QBldMessageItem& item : messages.Items())
+      entry.messages.Put(item.text, item.code, item.action);
+    // A block without items (a function made again from a page) leaves the
+    // author's choice of position alone.
+    if (messages.GetCount() > 0) entry.messages.SetPosition(messages.GetPosition());
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+  }
+}
+
+void CK7QBldFunctionBlock::RemoveRange(int first, int count) {
+  if (first < 0 || count <= 0 || first + count > GetCount()) return;
+  m_entries.erase(m_entries.begin() + first, m_entries.begin() + first + count);
+}
+
+bool CK7QBldFunctionBlock::GetAt(int index, int& flag, std::string& name, std::string& comment,
+                                 std::string& page, CK7QBldSQL& statement,
+                                 CK7QBldMessageBlock& messages, int& kind) const {
+  const CK7QBldFunctionEntry* entry = Entry(index);
+  if (!entry) {
+    name.clear();
+    comment.clear();
+    return false;
+  }
+  flag = entry->flag;
+  name = entry->name;
+  comment = entry->comment;
+  page = entry->page;
+  statement = entry->statement;
+  messages.CopyFrom(entry->messages);
+  kind = entry->kind;
+  return true;
+}
+
+const CK7QBldFunctionEntry* CK7QBldFunctionBlock::Entry(int index) const {
+  if (index < 0 || index >= GetCount()) return nullptr;
+  return &m_entries[static_cast<std::size_t>(index)];
+}
+
+int CK7QBldFunctionBlock::FindByName(std::string_view name) const {
+  for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    if (CK7QBldGroceries::EqualNoCase(m_entries[i].name, name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void CK7QBldFunctionBlock::SetPage(int index, const std::string& page) {
+  if (index >= 0 && index < GetCount()) m_entries[static_cast<std::size_t>(index)].page = page;
+}
+
+void CK7QBldFunctionBlock::SetSqlText(int index, const std::string& text) {
+  if (index >= 0 && index < GetCount()) m_entries[static_cast<std::size_t>(index)].sqlText = text;
+}
+
+void CK7QBldFunctionBlock::Reorder(const std::vector<std::string>& names) {
+  std::vector<std::size_t> rank(m_entries.size(), names.size());
+  for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    for (std::size_t r = 0; r < names.size(); ++r) {
+      if (CK7QBldGroceries::EqualNoCase(m_entries[i].name, names[r])) {
+        rank[i] = r;
+        break;
+      }
+    }
+  }
+  std::vector<std::size_t> order(m_entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&rank](std::size_t a, std::size_t b) { return rank[a] < rank[b]; });
+  std::vector<CK7QBldFunctionEntry> sorted;
+  sorted.reserve(m_entries.size());
+  for (std::size_t i : order) sorted.push_back(std::move(m_entries[i]));
+  m_entries.swap(sorted);
+}
+
+K7QStringList CK7QBldFunctionBlock::BreakSqlLines(std::string_view sql) {
+  K7QStringList lines;
+  while (sql.size() > kSqlLineWidth) {
+    const std::string_view head = sql.substr(0, kSqlLineWidth);
+    std::size_t cut = K7QCp932::FindLast(head, ',');
+    if (cut == std::string_view::npos || cut == 0) cut = K7QCp932::FindLast(head, ' ');
+    if (cut == std::string_view::npos || cut == 0) break;
+    lines.emplace_back(sql.substr(0, cut + 1));
+    sql.remove_prefix(cut + 1);
+  }
+  if (!sql.empty()) lines.emplace_back(sql);
+  return lines;
+}
+
+bool CK7QBldFunctionBlock::ExtractVariableName(std::string_view line, std::string& name) {
+  const std::size_t b = K7QCp932::Find(line, "$(V_");
+  const std::size_t e = K7QCp932::Find(line, ')');
+  if (b == std::string_view::npos || e == std::string_view::npos) return false;
+  if (e < b + 5) return false;
+  name.assign(line.substr(b + 4, e - (b + 4)));
+  return true;
+}
+
+bool CK7QBldFunctionBlock::WriteComponents(K7QStringList& paths, const std::string& folder,
+                                           const std::string& title,
+                                           const WriteContext& context) const {
+  paths.clear();
+  for (const CK7QBldFunctionEntry& entry : m_entries) {
+    const std::string path = K7QFile::Join(folder, title + ".k7q_fun_" + entry.name);
+    if (!WriteComponent(entry, path, context)) return false;
+    paths.push_back(path);
+  }
+  return true;
+}
+
+bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
+                                          const std::string& path,
+                                          const WriteContext& context) const {
+  try {
+    CK7QBldTextWriter out(path);
+    CK7QBldLineReader page;
+    if (!entry.page.empty() && K7QFile::Exists(entry.page)) page.Open(entry.page);
+    const bool builderMade = entry.flag == kFunctionBuilderMade;
+
+    out.WriteLine("%{");
+    if (builderMade) out.WriteLine(kGeneratorLine);
+    if (!entry.comment.empty()) out.WriteLine(entry.comment);
+    out.WriteLine("%}");
+    out.WriteLine(context.functionPrefix + entry.name + "(){");
+
+    std::string sql;
+    if (builderMade && context.campaigns) {
+      const CK7QBldSQL::CampaignContext campaign =
+          context.campaigns->GetCampaignContext(entry.name);
+      sql = entry.SqlText(&campaign);
+    } else {
+      sql = entry.SqlText(nullptr);
+    }
+    for (const std::string& line : BreakSqlLines(sql)) out.WriteLine(line);
+
+    const std::string messages = entry.messages.GetSectionText();
+    const bool messagesFirst = entry.messages.GetPosition() == kMessagePositionBeforeReport;
+    if (messagesFirst) out.Write(messages);
+    if (page.IsOpen()) {
+      out.WriteLine("%REPORT{");
+      std::string line;
+      std::string variable;
+      while (page.ReadLine(line)) {
+        out.WriteLine(line);
+        if (!context.pageObjects || Contains(line, "%ROW{") || Contains(line, "%}")) continue;
+        if (!ExtractVariableName(line, variable)) continue;
+        const std::string comment =
+            context.pageObjects->GetObjectComment(entry.name, variable, context.imagePath);
+        if (!comment.empty()) out.WriteLine(comment);
+      }
+      page.Close();
+      out.WriteLine("%}");
+    }
+    if (!messagesFirst) out.Write(messages);
+    out.WriteLine("%}");
+    out.Close();
+  } catch (const CK7QBldFileException& e) {
+    m_groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return false;
+  }
+  return true;
+}
+
+bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
+                                          const std::string& folder,
+                                          const std::string& functionPrefix) {
+  for (const std::string& path : paths) {
+    const std::size_t dot = K7QCp932::FindLast(path, '.');
+    const std::string name =
+        dot == std::string::npos ? std::string() : CK7QBldGroceries::TailAfterSecondField(path.substr(dot + 1));
+    if (name.empty()) return false;
+    if (!IsUsableName(name)) {
+      ReportUnusableName(kIdsUnsafeFunctionName, name);
+      K7QFile::Remove(path);
+      continue;
+    }
+    const std::string page =
+        FunctionPagePath(folder, CK7QBldGroceries::GetFileBaseName(path), name);
+    bool headerSeen = false;
+    try {
+      std::string comment;
+      std::string sql;
+      CK7QBldMessageBlock messages(&m_groceries);
+      int kind = kReportKindPlain;
+      bool reportSeen = false;
+      bool inObjectComment = false;
+      std::vector<int> stack;
+      const auto top = [&stack] { return stack.empty() ? kBlockComment : stack.back(); };
+      {
+        CK7QBldLineReader in(path);
+        CK7QBldTextWriter out(page);
+        std::string line;
+        while (in.ReadLine(line)) {
+          if (Contains(line, "%{")) {
+            stack.push_back(kBlockComment);
+          } else if (Contains(line, "%}")) {
+            if (top() == kBlockRow) out.WriteLine(line);
+            if (!stack.empty()) stack.pop_back();
+          } else if (Contains(line, functionPrefix)) {
+            stack.push_back(kBlockBody);
+            headerSeen = true;
+          } else if (Contains(line, "%REPORT{")) {
+            stack.push_back(kBlockReport);
+            reportSeen = true;
+          } else if (Contains(line, "%ROW{")) {
+            stack.push_back(kBlockRow);
+            out.WriteLine(line);
+          } else if (Contains(line, "%MESSAGE{")) {
+            stack.push_back(kBlockMessage);
+            messages.SetPosition(reportSeen ? kMessagePositionAfterReport
+                                            : kMessagePositionBeforeReport);
+          } else {
+            switch (top()) {
+              case kBlockComment:
+                if (line.compare(0, kGeneratorLine.size(), kGeneratorLine) != 0) comment += line;
+                break;
+              case kBlockBody:
+                sql += line;
+                break;
+              case kBlockReport:
+              case kBlockRow:
+                if (inObjectComment || StartsObjectComment(line)) {
+                  inObjectComment = !Contains(line, "-->");
+                  break;
+                }
+                if (flag == kFunctionBuilderMade) {
+                  if (Contains(line, "<TABLE"))
+                    kind = kReportKindTable;
+                  else if (Contains(line, "<OPTION"))
+                    kind = kReportKindOption;
+                }
+                out.WriteLine(line);
+                break;
+              case kBlockMessage:
+                messages.ReadMessageLine(line);
+                break;
+              default:
+                break;
+            }
+          }
+        }
+        out.Close();
+      }
+      // Reading made the function page; only a report makes one worth keeping.
+      if (!reportSeen) K7QFile::Remove(page);
+
+      CK7QBldSQL statement;
+      statement.ParseText(sql, &m_groceries);
+      int index = FindByName(name);
+      if (index >= 0) {
+        Modify(index, flag, name, comment, page, statement, messages, kind);
+      } else {
+        index = Add(flag, name, comment, page, statement, messages, kind);
+      }
+      if (index >= 0 && statement.BuildText() != sql) SetSqlText(index, sql);
+      K7QFile::Remove(path);
+      if (!headerSeen) {
+        m_groceries.Ui().Message(kIdsFunctionWithoutHeader);
+        if (index >= 0) RemoveRange(index, 1);
+        K7QFile::Remove(page);
+        return false;
+      }
+    } catch (const CK7QBldFileException& e) {
+      m_groceries.ReportFileException(e, __FILE__, __LINE__);
+      return false;
+    } catch (const std::bad_alloc& e) {
+      m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+      return false;
+    }
+  }
+  return true;
+}
+
+void CK7QBldFunctionBlock::DeleteFunctionPages() const {
+  for (const CK7QBldFunctionEntry& entry : m_entries) {
+    if (entry.page.empty()) continue;
+    K7QFile::Remove(entry.page);
+    const std::string converted = CK7QBldGroceries::ChangeExtension(entry.page, "htm", "cvt");
+    if (!converted.empty()) K7QFile::Remove(converted);
+  }
+}
+
+bool CK7QBldFunctionBlock::MergeIntoPage(const std::string& page,
+                                         const std::string& functionPrefix) const {
+  const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
+  if (converted.empty() || !K7QFile::Exists(page)) return false;
+  std::vector<std::string> merged;  // function pages to delete once the merge is complete
+  try {
+    CK7QBldLineReader in(page);
+    CK7QBldTextWriter out(converted);
+    std::string line;
+    while (in.ReadLine(line)) {
+      const std::size_t at = K7QCp932::Find(line, '@');
+      const std::size_t call =
+          at == std::string::npos ? std::string::npos : K7QCp932::Find(line, "()", at + 1);
+      const int index =
+          call == std::string::npos ? -1 : FindByName(std::string_view(line).substr(at + 1, call - at - 1));
+      const CK7QBldFunctionEntry* entry = Entry(index);
+      // Only calls of builder-made functions are opened up; any other "@"
+      // (a built-in call, an author's function, an e-mail address) stays text.
+      if (!entry || entry->flag != kFunctionBuilderMade) {
+        out.WriteLine(line);
+        continue;
+      }
+      if (entry->page.empty() || !K7QFile::Exists(entry->page)) {
+        out.Close();
+        K7QFile::Remove(converted);
+        return false;
+      }
+      // Text beside the call keeps its own lines, so nothing of the page is lost.
+      const std::string before = CK7QBldGroceries::Trim(std::string_view(line).substr(0, at));
+      const std::string after = CK7QBldGroceries::Trim(std::string_view(line).substr(call + 2));
+      if (!before.empty()) out.WriteLine(line.substr(0, at));
+      out.WriteLine(functionPrefix + entry->name + "(){");
+      CK7QBldLineReader function(entry->page);
+      std::string pageLine;
+      while (function.ReadLine(pageLine)) {
+        if (!pageLine.empty()) out.WriteLine(pageLine);
+      }
+      merged.push_back(entry->page);
+      if (!after.empty()) out.WriteLine(line.substr(call + 2));
+    }
+    in.Close();
+    out.Close();
+    K7QFile::Rename(converted, page);
+  } catch (const CK7QBldFileException& e) {
+    K7QFile::Remove(converted);
+    m_groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
+  } catch (const std::bad_alloc& e) {
+    K7QFile::Remove(converted);
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return false;
+  }
+  for (const std::string& path : merged) K7QFile::Remove(path);
+  return true;
+}
+
+std::vector<std::pair<std::string, int>> CK7QBldFunctionBlock::FunctionComboItems(
+    bool onlyBuilderMade) const {
+  std::vector<std::pair<std::string, int>> items;
+  for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    if (onlyBuilderMade && m_entries[i].flag != kFunctionBuilderMade) continue;
+    items.emplace_back(m_entries[i].name, static_cast<int>(i));
+  }
+  return items;
+}
+
+K7QStringList CK7QBldFunctionBlock::FunctionTables(std::string_view function) const {
+  const CK7QBldFunctionEntry* entry = Entry(FindByName(function));
+  return entry ? entry->statement.Tables() : K7QStringList();
+}
+
+K7QStringList CK7QBldFunctionBlock::TableColumns(std::string_view function,
+                                                 std::string_view table) const {
+  K7QStringList columns;
+  const CK7QBldFunctionEntry* entry = Entry(FindByName(function));
+  if (!entry) return columns;
+  K7QStringList parts;
+  for (const std::string& item : entry->statement.ResultItems()) {
+    if (CK7QBldGroceries::SplitString(item, parts, '.', false) != 2) continue;
+    if (CK7QBldGroceries::EqualNoCase(parts[0], table)) columns.push_back(parts[1]);
+  }
+  return columns;
+}

@@ -1,0 +1,78 @@
+#include "K7QBldMacro.h"
+
+#include <algorithm>
+
+#include "K7QBldFile.h"
+
+CK7QBldMacro::CK7QBldMacro(const CK7QBldGroceries& groceries)
+    : m_groceries(groceries),
+      m_profile(groceries),
+      m_functions(groceries),
+      m_messages(&groceries),
+      m_campaigns(groceries),
+      m_pageObjects(groceries) {}
+
+CK7QBldFunctionArgument& CK7QBldMacro::ArgumentStore(std::size_t library) {
+  while (m_argumentStores.size() <= library) m_argumentStores.emplace_back(&m_groceries);
+  return m_argumentStores[library];
+}
+
+std::string CK7QBldMacro::FunctionPrefix() const {
+  if (!m_profile.FunctionSection().empty()) return m_profile.FunctionSection();
+  return m_profile.DatabaseKind() == kDatabaseVq5 ? "%FUNCTION(RZV_SQL)" : "%FUNCTION(RZV_ODBC)";
+}
+
+CK7QBldFunctionBlock::WriteContext CK7QBldMacro::MakeWriteContext() const {
+  CK7QBldFunctionBlock::WriteContext context;
+  context.functionPrefix = FunctionPrefix();
+  context.campaigns = &m_campaigns;
+  context.pageObjects = &m_pageObjects;
+  context.imagePath = m_imagePath;
+  return context;
+}
+
+void CK7QBldMacro::Reset() {
+  m_define.RemoveAll();
+  m_input.Clear();
+  m_report.Clear();
+  m_functions.RemoveAll();
+  m_messages.RemoveAll();
+  m_messages.SetPosition(kMessagePositionBeforeReport);
+  m_formFieldNames.clear();
+  m_loopNames.clear();
+  m_inputNames.clear();
+  m_campaigns.RemoveAll();
+  m_pageObjects.RemoveAll();
+  m_imagePath = "/";
+}
+
+void CK7QBldMacro::CollectFormFieldNames(const std::string& pagePath) {
+  CK7QBldLineReader in(pagePath);
+  std::string line;
+  while (in.ReadLine(line)) {
+    bool afterField = false;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+      const std::size_t end = line.find_first_of(" \t>", pos);
+      const std::string_view token(line.data() + pos,
+                                   (end == std::string::npos ? line.size() : end) - pos);
+      pos = end == std::string::npos ? line.size() : end + 1;
+      if (token.empty()) continue;
+      if (CK7QBldGroceries::EqualNoCase(token, "<INPUT") ||
+          CK7QBldGroceries::EqualNoCase(token, "<SELECT")) {
+        afterField = true;
+        continue;
+      }
+      if (!afterField || token.size() < 8 || !CK7QBldGroceries::EqualNoCase(token.substr(0, 5), "name="))
+        continue;
+      const std::string_view value = token.substr(5);
+      if (value.front() != '"' || value.back() != '"') continue;
+      afterField = false;
+      const std::string name(value.substr(1, value.size() - 2));
+      const bool listed =
+          std::any_of(m_formFieldNames.begin(), m_formFieldNames.end(),
+                      [&name](const std::string& n) { return CK7QBldGroceries::EqualNoCase(n, name); });
+      if (!listed) m_formFieldNames.push_back(name);
+    }
+  }
+}

@@ -1,0 +1,193 @@
+#include "K7QBldMacroFile.h"
+
+#include <algorithm>
+
+#include "K7QBldCampaignBlock.h"
+#include "K7QBldCp932.h"
+#include "K7QBldDDBlock.h"
+#include "K7QBldFile.h"
+#include "K7QBldFunctionBlock.h"
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool Contains(std::string_view text, std::string_view needle) {
+  return K7QCp932::Find(text, needle) != npos;
+}
+
+bool IsBlankOrBreak(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::size_t SkipBlanks(std::string_view t, std::size_t pos) {
+  while (pos < t.size() && IsBlankOrBreak(t[pos])) ++pos;
+  return pos;
+}
+
+// Where the text before `end` starts a "%{ ... %}" comment that stands
+// directly in front of `end` (only blanks between): such a comment belongs
+// to what follows (a function's comment, the input page's comment). `end`
+// itself when there is none after `from`.
+std::size_t StartOfLeadingComment(std::string_view t, std::size_t from, std::size_t end) {
+  std::size_t back = end;
+  while (back > from && IsBlankOrBreak(t[back - 1])) --back;
+  if (back < from + 2 || t.substr(back - 2, 2) != "%}") return end;
+  const std::string_view head = t.substr(0, back - 2);
+  const std::size_t open = K7QCp932::FindLast(head, "%{");
+  if (open == npos || open < from) return end;
+  if (Contains(t.substr(open, back - open), "%DEFINE{")) return end;
+  return open;
+}
+
+bool StartsPieceAfterFunction(std::string_view piece) {
+  return Contains(piece, "%{") || Contains(piece, "%FUNCTION") ||
+         Contains(piece, "%HTML(INPUT)") || Contains(piece, "%HTML(REPORT)");
+}
+
+// The end of the piece starting at `from`: through the next "%}", or the end.
+std::size_t PieceEnd(std::string_view t, std::size_t from) {
+  const std::size_t close = K7QCp932::Find(t, "%}", from);
+  return close == npos ? t.size() : close + 2;
+}
+
+// The name in a function's header line "%FUNCTION(...)NAME(){".
+std::string FunctionName(std::string_view function) {
+  const std::size_t header = K7QCp932::Find(function, "%FUNCTION");
+  if (header == npos) return {};
+  const std::size_t close = K7QCp932::Find(function, ')', header);
+  if (close == npos) return {};
+  const std::size_t open = K7QCp932::Find(function, '(', close + 1);
+  if (open == npos) return {};
+  return CK7QBldGroceries::Trim(function.substr(close + 1, open - close - 1));
+}
+
+}  // namespace
+
+std::string CK7QBldMacroFile::ComponentPath(const std::string& folder, const std::string& title,
+                                            std::string_view extension) {
+  return K7QFile::Join(folder, title + "." + std::string(extension));
+}
+
+bool CK7QBldMacroFile::Assemble(const std::string& macroPath, const std::string& definePath,
+                                const std::string& inputPath, const std::string& reportPath,
+                                const K7QStringList& functionPaths,
+                                const CK7QBldCampaignBlock& campaigns,
+                                const CK7QBldFunctionBlock& functions) const {
+  const CK7QBldCampaignBlock::IsFunction isFunction = [&functions](std::string_view name) {
+    return functions.FindByName(name) >= 0;
+  };
+  bool ok = true;
+  try {
+    K7QFile::RewriteInPlace(
+        macroPath, CK7QBldGroceries::TemporaryName(macroPath),
+        [&](CK7QBldTextWriter& out) {
+          out.Write(K7QFile::ReadAll(definePath));
+          for (const std::string& path : functionPaths)
+            out.Write(CK7QBldDDBlock::ExpandObjectComments(K7QFile::ReadAll(path)));
+          if (!inputPath.empty())
+            out.Write(campaigns.InsertCampaignText(K7QFile::ReadAll(inputPath), isFunction));
+          out.Write(campaigns.InsertCampaignText(K7QFile::ReadAll(reportPath), isFunction));
+        },
+        true);
+  } catch (const CK7QBldFileException& e) {
+    m_groceries.ReportFileException(e, __FILE__, __LINE__);
+    ok = false;
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    ok = false;
+  }
+  K7QFile::Remove(definePath);
+  if (!inputPath.empty()) K7QFile::Remove(inputPath);
+  K7QFile::Remove(reportPath);
+  for (const std::string& path : functionPaths) {
+    if (!K7QFile::Remove(path)) break;
+  }
+  return ok;
+}
+
+bool CK7QBldMacroFile::Split(const std::string& restorePath, const std::string& folder,
+                             const std::string& title, CK7QBldDDBlock& pageObjects,
+                             const CK7QBldFunctionBlock& functions, SplitResult& result) const {
+  result = SplitResult();
+  try {
+    const std::string text = K7QFile::ReadAll(restorePath);
+    const std::string_view t(text);
+
+    // Define: the generator comment and everything up to the first function
+    // (else the first page section), less a comment in front of that.
+    const std::size_t firstClose = K7QCp932::Find(t, "%}");
+    const std::size_t from = firstClose == npos ? 0 : firstClose + 2;
+    const std::size_t htmlStart =
+        std::min(K7QCp932::Find(t, "%HTML(INPUT)", from), K7QCp932::Find(t, "%HTML(REPORT)", from));
+    std::size_t firstFunction = K7QCp932::Find(t, "%FUNCTION", from);
+    if (firstFunction > htmlStart) firstFunction = npos;
+    std::size_t defineEnd = firstFunction != npos ? firstFunction : std::min(htmlStart, t.size());
+    defineEnd = StartOfLeadingComment(t, from, defineEnd);
+    result.definePath = ComponentPath(folder, title, "k7q_define");
+    K7QFile::WriteAll(result.definePath, t.substr(0, defineEnd));
+
+    // Functions: pieces through "%}" until the collected text holds the
+    // header and the next piece starts something else.
+    std::size_t pos = SkipBlanks(t, defineEnd);
+    std::vector<std::string> accepted;
+    while (true) {
+      const std::size_t next = K7QCp932::Find(t, "%FUNCTION", pos);
+      if (next == npos || (htmlStart != npos && next > htmlStart)) break;
+      const std::size_t start = pos;
+      bool hasHeader = false;
+      std::size_t cur = pos;
+      while (cur < t.size()) {
+        const std::size_t end = PieceEnd(t, cur);
+        hasHeader = hasHeader || Contains(t.substr(cur, end - cur), "%FUNCTION");
+        cur = end;
+        if (!hasHeader || cur >= t.size()) continue;
+        if (StartsPieceAfterFunction(t.substr(cur, PieceEnd(t, cur) - cur))) break;
+      }
+      const std::string_view function = t.substr(start, cur - start);
+      pos = SkipBlanks(t, cur);
+
+      const std::string name = FunctionName(function);
+      if (!CK7QBldFunctionBlock::IsUsableName(name)) {
+        functions.ReportUnusableName(kIdsUnsafeFunctionName, name);
+        continue;
+      }
+      const std::string path = ComponentPath(folder, title, "k7q_fun_" + name);
+      K7QFile::WriteAll(path, pageObjects.RevertObjectComments(function, name));
+      const bool listed = std::any_of(accepted.begin(), accepted.end(), [&name](const std::string& n) {
+        return CK7QBldGroceries::EqualNoCase(n, name);
+      });
+      if (listed) continue;  // a second function of that name replaced the first's file
+      accepted.push_back(name);
+      result.order.push_back(name);
+      (Contains(function, kGeneratorLine) ? result.builderMade : result.others).push_back(path);
+    }
+
+    const CK7QBldCampaignBlock::IsFunction isFunction = [&accepted](std::string_view name) {
+      return std::any_of(accepted.begin(), accepted.end(), [name](const std::string& n) {
+        return CK7QBldGroceries::EqualNoCase(n, name);
+      });
+    };
+
+    // Pages: the input section through its first "%}", then the rest.
+    std::size_t reportStart = pos;
+    const std::size_t input = K7QCp932::Find(t, "%HTML(INPUT)", pos);
+    if (input != npos) {
+      const std::size_t inputEnd = PieceEnd(t, input);
+      std::string inputText(t.substr(pos, inputEnd - pos));
+      CK7QBldCampaignBlock::RemoveCallBreak(inputText, isFunction);
+      result.inputPath = ComponentPath(folder, title, "k7q_html_input");
+      K7QFile::WriteAll(result.inputPath, inputText);
+      reportStart = SkipBlanks(t, inputEnd);
+    }
+    std::string reportText(t.substr(reportStart));
+    CK7QBldCampaignBlock::RemoveCallBreak(reportText, isFunction);
+    result.reportPath = ComponentPath(folder, title, "k7q_html_report");
+    K7QFile::WriteAll(result.reportPath, reportText);
+  } catch (const CK7QBldFileException& e) {
+    m_groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
+  } catch (const std::bad_alloc& e) {
+    m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
+    return false;
+  }
+  return true;
+}
