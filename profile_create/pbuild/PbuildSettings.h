@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The two settings the profile creator reads: the builder's installation
+// folder from the App Paths entry (the initial base folder) and the builder's
+// folder of loop marker images. Both live in QSettings INI files of the
+// organisation "Halvard": AppPaths.conf (group "K7QBld", key "path") and
+// K7QBld.conf (group "FilePath", key "DataBaseImagePath").
+namespace PbuildSettings {
+
+enum class Lookup { kFound, kNoKey, kNoValue };
+
+// The initial base folder: the value up to its first double quote, quotes stripped.
+Lookup InitialBaseFolder(std::string& folder);
+// The folder of "k7q_loop_start.gif" and "k7q_loop_end.gif"; none when unset.
+std::optional<std::string> MarkerImageFolder();
+
+// Text up to the first double quote, a leading quote skipped.
+std::string UpToQuote(const std::string& value);
+
+}  // namespace PbuildSettings
