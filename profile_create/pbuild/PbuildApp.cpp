@@ -33,12 +33,17 @@ class CConsoleProgress : public IPbuildProgress {
   void SetRange(int) override {}
   void SetPosition(int) override {}
   void SetStatus(Line line, const std::string& text) override {
-    // One line per table is enough to follow a run; columns would flood the terminal.
-    if (line == kColumnLine || text.empty()) return;
+    // A line per change of table or tenth of the way is enough to follow a
+    // run; one per column would flood the terminal.
+    if (line == kColumnLine || text.empty() || text == m_last[line]) return;
+    m_last[line] = text;
     std::fprintf(stderr, "pbuild: %s\n", text.c_str());
   }
   bool Pump() override { return true; }
   bool StopRequested() const override { return false; }
+
+ private:
+  std::string m_last[3];
 };
 
 int ExitStatus(const CPbuildOutcome& outcome) {
