@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include "K7QBldDoc.h"
+#include "K7QBldFormView.h"
 #include "K7QBldGuiUi.h"
 #include "K7QBldMainFrm.h"
 #include "K7QBldSplash.h"
@@ -95,6 +97,7 @@ bool CK7QBldApp::InitInstance(const QStringList& arguments) {
     m_ui = m_guiUi.get();
   }
   m_groceries = std::make_unique<CK7QBldGroceries>(*m_ui);
+  m_context.reset(new CK7QBldContext{m_language, *m_groceries, m_groceriesUi});
 
   // 2-3. Object linking and control hosting have no counterpart here: drag
   // and drop and widgets need no initialisation that could fail.
@@ -130,12 +133,16 @@ bool CK7QBldApp::InitInstance(const QStringList& arguments) {
     }
   }
 
-  // 9. The main window with its stored placement.
-  m_mainFrame = std::make_unique<CMainFrame>();
-  m_mainFrame->setWindowTitle(QString::fromStdString(m_language.String(kIdsAppTitle)));
-  m_groceriesUi.SetMainWindow(m_mainFrame.get());
+  // 9. The main window with its stored placement, then what the command line names.
+  m_mainFrame = std::make_unique<CMainFrame>(*m_context);
   if (m_guiUi) m_guiUi->SetOwner(m_mainFrame.get());
   m_mainFrame->RestoreAndShow(m_options.showCmd);
+  if (!m_commandLine.profile.isEmpty()) {
+    if (!m_mainFrame->Document().OpenProfile(m_commandLine.profile)) return false;
+  }
+  if (!m_commandLine.macro.isEmpty()) {
+    if (!m_mainFrame->Document().OpenDocument(QFileInfo(m_commandLine.macro).absoluteFilePath())) return false;
+  }
 
   // 10-11. The splash, closed by the first input or after three seconds.
   if (m_options.splash && !m_mainFrame->isMinimized()) {
@@ -205,7 +212,18 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
   bool ok = true;
   if (m_splash) ok &= save(m_splash, QStringLiteral("K7QBld-splash"));
   CloseSplash();
+  m_mainFrame->resize(1000, 680);
   ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-main"));
+  // Each page of the object tree, as the author sees it on selecting the item.
+  const std::pair<int, const char*> pages[] = {
+      {0, "root"},        {1, "guide-start"},      {3, "guide-fourth"}, {9, "variables"},
+      {11, "input-page"}, {4, "report-page"},      {5, "guide-intermediate"},
+      {7, "functions"},   {8, "guide-final"},
+  };
+  for (const auto& [code, name] : pages) {
+    m_mainFrame->FormView().SelectItem(code, true);
+    ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-%1").arg(QLatin1String(name)));
+  }
   CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
                      QString::fromStdString(m_language.Text("about.text")));
   ok &= save(&about, QStringLiteral("K7QBld-about"));

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "K7QBldContext.h"
 #include "K7QBldGroceries.h"
 #include "K7QBldGroceriesUi.h"
 #include "K7QBldLanguage.h"
@@ -66,6 +67,7 @@ class CK7QBldApp : public QObject {
   CK7QBldGroceriesUi& GroceriesUi() { return m_groceriesUi; }
   IK7QBldUserInterface& Ui() { return *m_ui; }
   CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+  CK7QBldContext& Context() { return *m_context; }
   CK7QBldSplash* Splash() const { return m_splash; }
   const CK7QBldCommandLine& CommandLine() const { return m_commandLine; }
 
@@ -89,6 +91,7 @@ class CK7QBldApp : public QObject {
   std::unique_ptr<CK7QBldGuiUi> m_guiUi;
   IK7QBldUserInterface* m_ui = nullptr;
   std::unique_ptr<CK7QBldGroceries> m_groceries;
+  std::unique_ptr<CK7QBldContext> m_context;
   std::unique_ptr<QLockFile> m_instanceLock;
   std::unique_ptr<CMainFrame> m_mainFrame;
   QPointer<CK7QBldSplash> m_splash;

@@ -77,4 +77,65 @@ QIcon ApplicationIcon() {
   return QIcon(pixmap);
 }
 
+QIcon TreeIcon(TreeImage image) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QColor ink(0x2b, 0x3a, 0x55);
+  p.setPen(QPen(ink, 1));
+  switch (image) {
+    case kImageMacro:
+      PaintEmblem(p, QRectF(0, 0, 16, 16));
+      break;
+    case kImageGuide:  // a signpost
+      p.setBrush(QColor(0xf0, 0xb4, 0x29));
+      p.drawPolygon(QPolygonF({QPointF(2, 3), QPointF(11, 3), QPointF(14, 6), QPointF(11, 9), QPointF(2, 9)}));
+      p.drawLine(QPointF(5, 9), QPointF(5, 15));
+      break;
+    case kImageFolder:
+      p.setBrush(QColor(0xe8, 0xc5, 0x6a));
+      p.drawRect(QRectF(1.5, 4.5, 13, 9));
+      p.drawRect(QRectF(1.5, 2.5, 5, 2));
+      break;
+    case kImageVariable:  // "$"
+      p.setFont(QFont(QStringLiteral("Sans"), 10, QFont::Bold));
+      p.setPen(QColor(0x1f, 0x7a, 0x3a));
+      p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("$"));
+      break;
+    case kImageMessage:  // a speech balloon
+      p.setBrush(QColor(0xff, 0xff, 0xe0));
+      p.drawRoundedRect(QRectF(1.5, 2.5, 13, 8), 2, 2);
+      p.drawLine(QPointF(4, 10.5), QPointF(3, 14));
+      break;
+    case kImagePage:
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(3.5, 1.5, 9, 13));
+      p.setPen(QColor(0x80, 0x00, 0x80));
+      for (int y = 4; y <= 11; y += 3) p.drawLine(5, y, 11, y);
+      break;
+    case kImageCampaign:  // a calendar
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(1.5, 3.5, 13, 11));
+      p.fillRect(QRectF(2, 4, 12, 3), QColor(0xc2, 0x3b, 0x3b));
+      break;
+    case kImageObject:  // a table cell
+      p.setBrush(QColor(0xcf, 0xe0, 0xf8));
+      p.drawRect(QRectF(1.5, 3.5, 13, 9));
+      p.drawLine(QPointF(8, 3.5), QPointF(8, 12.5));
+      p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+      break;
+    case kImageFunction:  // "f"
+      p.setFont(QFont(QStringLiteral("Serif"), 11, QFont::Bold, true));
+      p.setPen(QColor(0x4f, 0x7c, 0xc2));
+      p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("f"));
+      break;
+    case kImageFinish:  // a check mark
+      p.setPen(QPen(QColor(0x1f, 0x7a, 0x3a), 2.5));
+      p.drawPolyline(QPolygonF({QPointF(2, 8), QPointF(6, 13), QPointF(14, 3)}));
+      break;
+  }
+  return QIcon(pixmap);
+}
+
 }  // namespace K7QBldArtwork

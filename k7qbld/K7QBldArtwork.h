@@ -12,4 +12,19 @@ QPixmap Splash();       // bitmap 222
 QPixmap Banner(int width = 120, int height = 300);  // bitmap 170
 QIcon ApplicationIcon();
 
+// The images of the object tree (bitmap 133), 16 pixels wide.
+enum TreeImage {
+  kImageMacro,
+  kImageGuide,
+  kImageFolder,
+  kImageVariable,
+  kImageMessage,
+  kImagePage,
+  kImageCampaign,
+  kImageObject,
+  kImageFunction,
+  kImageFinish,
+};
+QIcon TreeIcon(TreeImage image);
+
 }  // namespace K7QBldArtwork

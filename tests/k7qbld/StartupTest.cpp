@@ -13,6 +13,7 @@
 #include "K7QBld.h"
 #include "K7QBldMainFrm.h"
 #include "K7QBldSettings.h"
+#include "K7QGuiFixture.h"
 #include "K7QTestSupport.h"
 
 namespace {
@@ -117,10 +118,11 @@ TEST(WindowPos, NineNumbersAreIgnoredTenRestore) {
 }
 
 TEST(WindowPos, RestoredAtStartWrittenAtClose) {
+  CK7QGuiFixture f;
   ClearSettings();
   SetValue(kSettings, "WindowPos", "0,1,-1,-1,-1,-1,30,40,530,440");
   {
-    CMainFrame frame;
+    CMainFrame frame(f.context);
     frame.RestoreAndShow();
     EXPECT_EQ(frame.geometry().size(), QSize(500, 400));
     EXPECT_FALSE(frame.isMaximized());
@@ -133,16 +135,16 @@ TEST(WindowPos, RestoredAtStartWrittenAtClose) {
 
   // Nine numbers: the default placement is kept.
   SetValue(kSettings, "WindowPos", "0,1,-1,-1,-1,-1,30,40,530");
-  CMainFrame plain;
+  CMainFrame plain(f.context);
   plain.RestoreAndShow();
   EXPECT_EQ(plain.geometry().size(), QSize(900, 640));
 
   // A stored maximised window restores maximised; a caller's minimised start wins.
   SetValue(kSettings, "WindowPos", "2,3,-1,-1,-1,-1,30,40,530,440");
-  CMainFrame maxed;
+  CMainFrame maxed(f.context);
   maxed.RestoreAndShow();
   EXPECT_TRUE(maxed.isMaximized());
-  CMainFrame mini;
+  CMainFrame mini(f.context);
   mini.RestoreAndShow(kShowMinimized);
   EXPECT_TRUE(mini.isMinimized());
   ClearSettings();

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+struct CK7QBldContext;
+class CMainFrame;
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The builder's single view (form template 131): the object tree (1001) of
+// the macro's parts on one side and, over the placement area (1131), the
+// panel of the selected part or the database sheet.
+class CK7QBldFormView : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kIdTree = 1001;
+  static constexpr int kIdPlacement = 1131;
+  static constexpr int kPanelTopOffset = 6;
+  enum Shown { kNone = 0, kPanel = 1, kDatabaseSheet = 2 };
+
+  CK7QBldFormView(CK7QBldContext& context, CMainFrame& frame);
+
+  QTreeWidget* Tree() const { return m_tree; }
+  // The tree item of an item code, or nullptr.
+  QTreeWidgetItem* ItemByCode(int code) const;
+  // Selects the item of `code`; with `refresh` its page is shown afresh even when selected.
+  void SelectItem(int code, bool refresh = false);
+  int SelectedCode() const;
+  // The widget in the placement area.
+  QWidget* CurrentPanel() const { return m_panel; }
+  Shown ShownKind() const { return m_shown; }
+
+  // Reads a profile into the macro and shows the database sheet's place; 62321 on failure.
+  bool LoadProfile(const QString& path);
+  // Shows the selected item's page again (after a reset or an open).
+  void Refresh();
+
+  // Hides the tree and returns the width taken away; ExpandTree shows it again.
+  int CollapseTree();
+  void ExpandTree();
+
+ private:
+  void FillTree();
+  void OnSelectionChanged();
+  void ShowPanel(QWidget* panel, Shown kind);
+  QWidget* MakePanel(int code);
+  QWidget* MakeRootPanel();
+  QWidget* MakeDatabasePanel();
+  QWidget* MakeLaterPanel(int code);
+
+  CK7QBldContext& m_context;
+  CMainFrame& m_frame;
+  QTreeWidget* m_tree;
+  QWidget* m_placement;
+  QPointer<QWidget> m_panel;
+  Shown m_shown = kNone;
+};
