@@ -233,7 +233,7 @@ bool CK7QBldFormView::LoadProfile(const QString& path) {
 }
 
 int CK7QBldFormView::CollapseTree() {
-  if (!m_tree->isVisible()) return 0;
+  if (m_tree->isHidden()) return 0;
   const int taken = m_tree->width() + 10;
   m_tree->hide();
   return taken;

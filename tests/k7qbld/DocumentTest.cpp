@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QThread>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "K7QBldDoc.h"
+#include "K7QBldFile.h"
+#include "K7QBldFormView.h"
+#include "K7QBldGuidePage.h"
+#include "K7QBldHTMLBlock.h"
+#include "K7QBldMainFrm.h"
+#include "K7QBldPageDialog.h"
+#include "K7QBldVariable.h"
+#include "K7QGuiFixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void SetPageEditor(const QString& value) {
+  QSettings appPaths(QSettings::IniFormat, QSettings::UserScope, "Halvard", "AppPaths");
+  appPaths.remove("qz71");
+  if (!value.isNull()) appPaths.setValue("qz71/default", value);
+}
+
+// A builder window on a copy of the shop profile, with file dialogs answered by the test.
+class DocumentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "Halvard", "K7QBld").clear();
+    m_profile = K7QCopyShopProfile(m_dir);
+    m_frame = std::make_unique<CMainFrame>(m_f.context);
+    m_frame->Document().SetFileChooser([this](CK7QBldDoc::FileDialog kind, const QString&) {
+      m_asked.push_back(kind);
+      return m_answer;
+    });
+    ASSERT_TRUE(m_frame->Document().OpenProfile(QString::fromStdString(m_profile)));
+  }
+  CK7QBldDoc& Doc() { return m_frame->Document(); }
+  std::string Page(const std::string& title, int side) {
+    return CK7QBldHTMLBlock::PageName(m_dir.Path(), title, side);
+  }
+
+  CK7QGuiFixture m_f;
+  CK7QTempDir m_dir;
+  std::string m_profile;
+  std::unique_ptr<CMainFrame> m_frame;
+  std::vector<CK7QBldDoc::FileDialog> m_asked;
+  QString m_answer;
+};
+
+TEST_F(DocumentTest, SaveOnANeverSavedDocumentIsSaveAs) {
+  EXPECT_FALSE(m_frame->Action(CK7QBldDoc::kIdEditMacroText)->isEnabled());
+  EXPECT_FALSE(m_frame->Action(CK7QBldDoc::kIdWriteConvertedCopy)->isEnabled());
+  m_answer = QString::fromStdString(m_dir.File("first.k7q"));
+  EXPECT_TRUE(Doc().OnFileSave());
+  EXPECT_EQ(m_asked, std::vector<CK7QBldDoc::FileDialog>{CK7QBldDoc::FileDialog::SaveMacro});
+  EXPECT_TRUE(K7QFile::Exists(m_dir.File("first.k7q")));
+  EXPECT_TRUE(Doc().HasFile());
+  EXPECT_EQ(Doc().Title(), "first");
+  EXPECT_TRUE(m_frame->Action(CK7QBldDoc::kIdEditMacroText)->isEnabled());
+  EXPECT_TRUE(m_frame->Action(CK7QBldDoc::kIdWriteConvertedCopy)->isEnabled());
+  // Saved once, Save writes to the same file without asking.
+  m_asked.clear();
+  Doc().SetModifiedFlag(true);
+  EXPECT_TRUE(Doc().OnFileSave());
+  EXPECT_TRUE(m_asked.empty());
+  EXPECT_FALSE(Doc().IsModified());
+  EXPECT_TRUE(m_f.ui.m_shown.empty());
+}
+
+TEST_F(DocumentTest, OpeningTheCurrentPathRereadsItDirectly) {
+  m_answer = QString::fromStdString(m_dir.File("m1.k7q"));
+  ASSERT_TRUE(Doc().OnFileSaveAs());
+  K7QBldSettings::SetValue(K7QBldSettings::kRecentFiles, "File1", "/elsewhere.k7q");
+  Doc().OnFileOpen();  // the same file: no trip through the recent-file list
+  EXPECT_EQ(K7QBldSettings::Value(K7QBldSettings::kRecentFiles, "File1"), "/elsewhere.k7q");
+  EXPECT_TRUE(Doc().HasFile());
+  fs::copy_file(m_dir.File("m1.k7q"), m_dir.File("m2.k7q"));
+  m_answer = QString::fromStdString(m_dir.File("m2.k7q"));
+  Doc().OnFileOpen();  // another file goes through it
+  EXPECT_EQ(K7QBldSettings::Value(K7QBldSettings::kRecentFiles, "File1").toStdString(),
+            m_dir.File("m2.k7q"));
+  EXPECT_EQ(Doc().Title(), "m2");
+  EXPECT_TRUE(m_f.ui.m_shown.empty());
+}
+
+TEST_F(DocumentTest, SaveAsMovesTheWorkingPagesAndReplacesAStaleOne) {
+  m_answer = QString::fromStdString(m_dir.File("old.k7q"));
+  ASSERT_TRUE(Doc().OnFileSaveAs());
+  Doc().OnFileOpen();  // opening makes the working pages
+  const std::string oldPage = Page("old", kHtmlReport);
+  K7QWriteFile(oldPage, "<P>report</P>\r\n");
+  m_frame->Macro().Report().Set(m_frame->Macro().Report().Comment(), oldPage);
+  K7QWriteFile(Page("new", kHtmlReport), "stale\r\n");
+  m_answer = QString::fromStdString(m_dir.File("new.k7q"));
+  ASSERT_TRUE(Doc().OnFileSaveAs());
+  EXPECT_EQ(Doc().Title(), "new");
+  EXPECT_FALSE(K7QFile::Exists(oldPage));
+  EXPECT_EQ(K7QReadFile(Page("new", kHtmlReport)), "<P>report</P>\r\n");
+  EXPECT_EQ(m_frame->Macro().Report().PagePath(), Page("new", kHtmlReport));
+}
+
+TEST_F(DocumentTest, ClosingLeavesOnlyMacroFilesBehind) {
+  const auto before = FilesIn(m_dir.Path());
+  m_answer = QString::fromStdString(m_dir.File("shop.k7q"));
+  ASSERT_TRUE(Doc().OnFileSaveAs());
+  Doc().OnFileOpen();
+  K7QWriteFile(Page("shop", kHtmlInput), "<FORM></FORM>\r\n");
+  m_frame->close();
+  auto expected = before;
+  expected.push_back("shop.k7q");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FilesIn(m_dir.Path()), expected);
+}
+
+TEST_F(DocumentTest, ChangesAreOfferedForSavingBeforeNew) {
+  Doc().SetModifiedFlag(true);
+  m_f.ui.m_answers = {kIdCancel};
+  Doc().OnFileNew();
+  EXPECT_TRUE(Doc().IsModified());  // cancelled: nothing happens
+  m_f.ui.m_answers = {kIdNo};
+  Doc().OnFileNew();
+  EXPECT_FALSE(Doc().IsModified());
+  EXPECT_EQ(m_f.ui.Ids(), (std::vector<unsigned>{62364, 62364}));
+  EXPECT_EQ(m_f.ui.m_shown[0].buttons, K7QButtons::YesNoCancel);
+}
+
+TEST_F(DocumentTest, AProfileThatCannotBeReadShows62321) {
+  K7QWriteFile(m_dir.File("broken.k7q_pro"), "garbage\r\n");
+  EXPECT_FALSE(Doc().OpenProfile(QString::fromStdString(m_dir.File("broken.k7q_pro"))));
+  EXPECT_EQ(m_f.ui.Ids(), std::vector<unsigned>{62321});
+  EXPECT_EQ(m_frame->FormView().ShownKind(), CK7QBldFormView::kDatabaseSheet);
+}
+
+// ---- the page editor ----------------------------------------------------------
+
+class PageEditorTest : public DocumentTest {
+ protected:
+  // A stand-in page editor: a script that runs `body` with the page as $1.
+  QString Editor(const std::string& name, const std::string& body) {
+    const std::string path = m_dir.File(name);
+    K7QWriteFile(path, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), 0755);
+    return QString::fromStdString(path);
+  }
+  void WaitForEditor() {
+    QElapsedTimer clock;
+    clock.start();
+    while (m_frame->PageEditorRunning() && clock.elapsed() < 10000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+      QThread::msleep(20);
+      m_frame->PollEditors();
+    }
+    ASSERT_FALSE(m_frame->PageEditorRunning());
+  }
+  CK7QBldPageDialog* ReportPage() {
+    m_frame->FormView().SelectItem(4);
+    return qobject_cast<CK7QBldPageDialog*>(m_frame->FormView().CurrentPanel());
+  }
+  void TearDown() override { SetPageEditor(QString()); }
+};
+
+TEST_F(PageEditorTest, AnEditedPageIsConvertedAndMarksTheDocument) {
+  // Quoted in the entry, used without the quotes.
+  SetPageEditor("\"" + Editor("editor.sh", "sleep 1; printf '<P>added</P>\\r\\n' >> \"$1\"") + "\"");
+  CK7QBldPageDialog* page = ReportPage();
+  ASSERT_NE(page, nullptr);
+  const std::string path = page->PagePath().toStdString();
+  ASSERT_TRUE(page->OnEdit());
+  EXPECT_TRUE(m_frame->SidePanelCollapsed());
+  WaitForEditor();
+  EXPECT_FALSE(m_frame->SidePanelCollapsed());
+  EXPECT_TRUE(Doc().IsModified());
+  EXPECT_NE(K7QReadFile(path).find("<P>added</P>"), std::string::npos);
+  EXPECT_TRUE(K7QFile::Exists(CK7QBldGroceries::ChangeExtension(path, "htm", "cvt")));
+  EXPECT_EQ(m_frame->FormView().SelectedCode(), 4);
+  for (unsigned id : m_f.ui.Ids()) EXPECT_NE(id, 62374u);
+}
+
+TEST_F(PageEditorTest, AnEditorThatSavesNothingLeavesTheDocumentUnmodifiedButConverted) {
+  SetPageEditor(Editor("noop.sh", "exit 0"));
+  CK7QBldPageDialog* page = ReportPage();
+  ASSERT_NE(page, nullptr);
+  const std::string converted = CK7QBldGroceries::ChangeExtension(page->PagePath().toStdString(), "htm", "cvt");
+  ASSERT_TRUE(page->OnEdit());
+  WaitForEditor();
+  EXPECT_FALSE(Doc().IsModified());
+  EXPECT_TRUE(K7QFile::Exists(converted));
+}
+
+TEST_F(PageEditorTest, MissingEntryAndUnstartableEditor) {
+  SetPageEditor(QString());
+  EXPECT_FALSE(m_frame->EditPage(4, QString::fromStdString(m_dir.File("p.htm"))));
+  EXPECT_EQ(m_f.ui.Ids(), std::vector<unsigned>{62344});
+  // An editor that cannot start opens the editor-path dialog until one starts.
+  SetPageEditor("/no/such/editor");
+  QStringList offered;
+  const QString good = Editor("good.sh", "exit 0");
+  m_frame->m_editorPathDialog = [&](const QString& current) {
+    offered << current;
+    return offered.size() == 1 ? QString("/still/missing") : good;
+  };
+  EXPECT_TRUE(m_frame->EditPage(4, QString::fromStdString(m_dir.File("p.htm"))));
+  EXPECT_EQ(offered, (QStringList{"/no/such/editor", "/still/missing"}));
+  WaitForEditor();
+  // Cancelled: nothing starts.
+  m_frame->m_editorPathDialog = [](const QString&) { return QString(); };
+  EXPECT_FALSE(m_frame->EditPage(4, QString::fromStdString(m_dir.File("p.htm"))));
+}
+
+// ---- pages of the tree --------------------------------------------------------
+
+TEST_F(DocumentTest, GuidePagesMoveThroughTheTree) {
+  m_frame->FormView().SelectItem(1);
+  auto* start = qobject_cast<CK7QBldGuidePage*>(m_frame->FormView().CurrentPanel());
+  ASSERT_NE(start, nullptr);
+  EXPECT_FALSE(start->Button(CK7QBldGuidePage::kIdPrevious)->isEnabled());
+  start->Button(CK7QBldGuidePage::kIdOk)->click();
+  EXPECT_EQ(m_frame->FormView().SelectedCode(), 3);  // the expanded start item's first child
+  m_frame->FormView().SelectItem(8);
+  auto* final = qobject_cast<CK7QBldGuidePage*>(m_frame->FormView().CurrentPanel());
+  ASSERT_NE(final, nullptr);
+  EXPECT_FALSE(final->Button(CK7QBldGuidePage::kIdNext)->isEnabled());
+  final->Button(CK7QBldGuidePage::kIdPrevious)->click();
+  EXPECT_EQ(m_frame->FormView().SelectedCode(), 7);
+  // The final page's OK is Save As.
+  m_frame->FormView().SelectItem(8);
+  m_answer = QString::fromStdString(m_dir.File("guided.k7q"));
+  qobject_cast<CK7QBldGuidePage*>(m_frame->FormView().CurrentPanel())
+      ->Button(CK7QBldGuidePage::kIdOk)
+      ->click();
+  EXPECT_TRUE(K7QFile::Exists(m_dir.File("guided.k7q")));
+}
+
+TEST_F(DocumentTest, VariableDialogRefusals) {
+  m_frame->FormView().SelectItem(9);
+  auto* dialog = qobject_cast<CK7QBldVariable*>(m_frame->FormView().CurrentPanel());
+  ASSERT_NE(dialog, nullptr);
+  struct Case {
+    const char* name;
+    const char* value;
+    unsigned message;
+  };
+  const Case refused[] = {
+      {"", "x", 62325},                  // empty name
+      {"  ", "x", 62325},                // blanks only
+      {"TAX", "", 62326},                // empty value
+      {"V_TAX", "1", 62368},             // the builder's prefix
+      {"price", "1", 62370},             // a column of the profile
+      {"K7Q_IMG_PATH", "img/", 62401},   // must begin with "/"
+      {"k7q_img_path", "/i mg/", 62401}, // no blank
+      {"K7Q_IMG_PATH", "/img:x/", 62401},
+  };
+  for (const Case& c : refused) {
+    m_f.ui.m_shown.clear();
+    dialog->NameField()->setText(c.name);
+    dialog->ValueField()->setText(c.value);
+    EXPECT_FALSE(dialog->OnAdd()) << c.name << "=" << c.value;
+    EXPECT_EQ(m_f.ui.Ids(), std::vector<unsigned>{c.message}) << c.name << "=" << c.value;
+  }
+  EXPECT_EQ(dialog->List()->topLevelItemCount(), 0);
+  EXPECT_FALSE(dialog->List()->isEnabled());
+
+  m_f.ui.m_shown.clear();
+  dialog->NameField()->setText(" K7Q_IMG_PATH ");
+  dialog->ValueField()->setText("/img/");
+  EXPECT_TRUE(dialog->OnAdd());
+  EXPECT_EQ(m_frame->Macro().ImagePath(), "/img/");
+  dialog->NameField()->setText("TAX");
+  dialog->ValueField()->setText("8");
+  EXPECT_TRUE(dialog->OnAdd());
+  // The same name again: No keeps the row and clears the fields, Yes replaces.
+  dialog->NameField()->setText("tax");
+  dialog->ValueField()->setText("10");
+  m_f.ui.m_answers = {kIdNo};
+  EXPECT_FALSE(dialog->OnAdd());
+  EXPECT_TRUE(dialog->NameField()->text().isEmpty());
+  EXPECT_EQ(dialog->List()->topLevelItem(1)->text(1), "8");
+  dialog->NameField()->setText("tax");
+  dialog->ValueField()->setText("10");
+  m_f.ui.m_answers = {kIdYes};
+  EXPECT_TRUE(dialog->OnAdd());
+  EXPECT_EQ(dialog->List()->topLevelItem(1)->text(1), "10");
+  EXPECT_EQ(m_f.ui.Ids(), (std::vector<unsigned>{62327, 62327}));
+
+  dialog->OnOk();
+  const auto& stored = m_frame->Macro().Define().Variables();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].name, "K7Q_IMG_PATH");
+  EXPECT_EQ(stored[1].value, "10");
+  EXPECT_TRUE(Doc().IsModified());
+
+  // Deleting the image path variable resets the prefix.
+  dialog->List()->topLevelItem(0)->setSelected(true);
+  dialog->OnDelete();
+  EXPECT_EQ(m_frame->Macro().ImagePath(), "/");
+  EXPECT_EQ(dialog->List()->topLevelItemCount(), 1);
+}
+
+}  // namespace
