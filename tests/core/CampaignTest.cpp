@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+
+#include "K7QBldCampaignBlock.h"
+#include "K7QBldGroceries.h"
+#include "K7QBldSQL.h"
+#include "K7QTestSupport.h"
+
+namespace {
+
+// The campaign text for function F, number N, dates and tables, written out
+// by hand line by line.
+std::string CampaignText(const std::string& f, const std::string& n, const std::string& d1,
+                         const std::string& d2, const std::string& t1, const std::string& t2) {
+  return "<!-- CAMP Start " + f + " -->\n" +
+         "@RZV_ASSIGN(CAMP_NUMBER, \"" + n + "\")\n" +
+         "@RZV_ASSIGN(CAMP_START, \"" + d1 + "\")\n" +
+         "@RZV_ASSIGN(CAMP_END, \"" + d2 + "\")\n" +
+         "@RZV_ASSIGN(CAMP_TABLE1, \"" + t1 + "\")\n" +
+         "@RZV_ASSIGN(CAMP_TABLE2, \"" + t2 + "\")\n" +
+         "\n"
+         "@RZV_DATE(\"S\", _NOWDATE)\n"
+         "%if (($(CAMP_END) >= $(_NOWDATE)) && ($(CAMP_START) <= $(_NOWDATE)))\n"
+         "    @RZV_ASSIGN(CAMP_TABLE, CAMP_TABLE2)\n"
+         "%else\n"
+         "    @RZV_ASSIGN(CAMP_TABLE, CAMP_TABLE1)\n"
+         "%endif\n"
+         "<!-- CAMP End -->";
+}
+
+std::time_t Day(int y, int m, int d) { return CK7QBldCampaignEntry::MakeDate(y, m, d); }
+
+class Campaigns : public ::testing::Test {
+ protected:
+  CK7QScriptedUi m_ui;
+  CK7QBldGroceries m_groceries{m_ui};
+  CK7QBldCampaignBlock m_block{m_groceries};
+};
+
+TEST_F(Campaigns, TextCarriesDatesNumberAndTables) {
+  EXPECT_EQ(m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "F", "T1", "T2", "spring"), 0);
+  EXPECT_EQ(m_block.Add(Day(2001, 12, 31), Day(2001, 12, 31), "G", "A", "B", ""), 1);
+  EXPECT_EQ(m_block.GetCampaignText("f"),
+            CampaignText("F", "1", "19980401", "19980430", "T1", "T2"));
+  // Same day for start and end; the number is the position + 1.
+  EXPECT_EQ(m_block.GetCampaignText("G"),
+            CampaignText("G", "2", "20011231", "20011231", "A", "B"));
+  EXPECT_EQ(m_block.GetCampaignText("H"), "");
+
+  m_block.Modify(0, Day(1999, 1, 2), Day(1999, 2, 3), "F", "T1", "T3", "");
+  EXPECT_EQ(m_block.GetCampaignText("F"),
+            CampaignText("F", "1", "19990102", "19990203", "T1", "T3"));
+  m_block.Modify(5, Day(1999, 1, 2), Day(1999, 2, 3), "X", "T1", "T3", "");
+  EXPECT_EQ(m_block.GetCount(), 2);
+}
+
+TEST_F(Campaigns, FindByFunctionAndTableIgnoringCase) {
+  m_block.Add(Day(2000, 1, 1), Day(2000, 1, 2), "Sales", "Items", "Sale_Items", "");
+  m_block.Add(Day(2000, 1, 1), Day(2000, 1, 2), "Sales", "Shops", "Sale_Shops", "");
+  EXPECT_EQ(m_block.Find("SALES", "shops"), 1);
+  EXPECT_EQ(m_block.Find("Sales", "Sale_Items"), -1);
+  // The first entry of the function gives the call's campaign text.
+  EXPECT_NE(m_block.GetCampaignText("sales").find("\"Items\""), std::string::npos);
+}
+
+TEST(CampaignDates, EightDigitsOrTheFallback) {
+  const std::time_t now = 1234567;
+  EXPECT_EQ(CK7QBldCampaignEntry::FormatDate(Day(1998, 4, 1)), "19980401");
+  EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("19980401", now), Day(1998, 4, 1));
+  EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("1998041", now), now);
+  EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("199804011", now), now);
+  EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("1998O401", now), now);
+  EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("", now), now);
+}
+
+// --- Saving: the text in front of the first call ---------------------------
+
+bool KnownFunction(std::string_view name) { return name == "F" || name == "G"; }
+
+TEST_F(Campaigns, OnlyTheFirstCallOfAListedFunctionGetsCampaignText) {
+  m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "G", "T1", "T2", "");
+  const std::string section =
+      "%HTML(REPORT){\r\n<P>mail a@b.example @RZV_DATE() @X()</P>\r\n<P>@G()</P>\r\n@F()\r\n%}\r\n";
+  EXPECT_EQ(m_block.InsertCampaignText(section, KnownFunction),
+            "%HTML(REPORT){\r\n<P>mail a@b.example @RZV_DATE() @X()</P>\r\n<P>" +
+                CampaignText("G", "1", "19980401", "19980430", "T1", "T2") +
+                "\n@G()</P>\r\n@F()\r\n%}\r\n");
+}
+
+TEST_F(Campaigns, CallWithoutCampaignGetsABareLineBreak) {
+  m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "G", "T1", "T2", "");
+  EXPECT_EQ(m_block.InsertCampaignText("a\r\n@F()\r\n@G()", KnownFunction),
+            "a\r\n\n@F()\r\n@G()");
+  EXPECT_EQ(m_block.InsertCampaignText("no call @ here", KnownFunction), "no call @ here");
+}
+
+TEST_F(Campaigns, OpenTakesOutExactlyWhatTheSavePutIn) {
+  m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "G", "T1", "T2", "");
+  const std::string sections[] = {
+      "%HTML(INPUT){\r\n<P>@G()</P>\r\n%}\r\n",
+      "%HTML(INPUT){\r\n@F()\r\n%}\r\n",
+      "%HTML(INPUT){\r\nno calls\r\n%}\r\n",
+  };
+  for (const std::string& section : sections) {
+    SCOPED_TRACE(section);
+    const std::string saved = m_block.InsertCampaignText(section, KnownFunction);
+    CK7QScriptedUi ui;
+    CK7QBldGroceries groceries(ui);
+    CK7QBldCampaignBlock reopened(groceries);
+    std::string restored = reopened.ExtractCampaignsFromText(saved, 0);
+    CK7QBldCampaignBlock::RemoveCallBreak(restored, KnownFunction);
+    EXPECT_EQ(restored, section);
+  }
+  // A call that already stands after a CR LF has no inserted break to remove.
+  std::string text = "a\r\n@F()";
+  EXPECT_FALSE(CK7QBldCampaignBlock::RemoveCallBreak(text, KnownFunction));
+  EXPECT_EQ(text, "a\r\n@F()");
+}
+
+// --- Opening: campaign blocks out of the macro -----------------------------
+
+TEST_F(Campaigns, ExtractKeepsTextAroundTheBlockAndAddsTheCampaign) {
+  const std::string macro = "%HTML(REPORT){\r\n<P>" +
+                            CampaignText(" Sales ", "7", "19980401", "19980430", "T1", "T2") +
+                            "\n@Sales()</P>\r\n%}\r\n";
+  const std::string restore = m_block.ExtractCampaignsFromText(macro, 99);
+  EXPECT_EQ(restore, "%HTML(REPORT){\r\n<P>\n@Sales()</P>\r\n%}\r\n");
+  ASSERT_EQ(m_block.GetCount(), 1);
+  const CK7QBldCampaignEntry* entry = m_block.GetAt(0);
+  EXPECT_EQ(entry->Function(), "Sales");
+  EXPECT_EQ(entry->Start(), Day(1998, 4, 1));
+  EXPECT_EQ(entry->End(), Day(1998, 4, 30));
+  EXPECT_EQ(entry->Table1(), "T1");
+  EXPECT_EQ(entry->Table2(), "T2");
+  // Numbered again by its place in the list.
+  EXPECT_NE(entry->CampaignText().find("CAMP_NUMBER, \"1\""), std::string::npos);
+}
+
+TEST_F(Campaigns, ExtractReadsMalformedDatesAsNowAndSkipsKnownPairs) {
+  const std::time_t now = Day(2020, 6, 15) + 3600;
+  std::string second = CampaignText("F", "2", "1998041", "19980430", "T1", "T9");
+  const std::string macro = CampaignText("F", "1", "19980401", "19980430", "T1", "T2") + "\n" +
+                            second + "\n" +
+                            CampaignText("G", "3", "20000101", "2000013", "U1", "U2") + "\n";
+  const std::string restore = m_block.ExtractCampaignsFromText(macro, now);
+  EXPECT_EQ(restore, "\n\n\n");
+  // The second block names the same function and table 1: not added again.
+  ASSERT_EQ(m_block.GetCount(), 2);
+  EXPECT_EQ(m_block.GetAt(0)->Table2(), "T2");
+  EXPECT_EQ(m_block.GetAt(1)->Function(), "G");
+  EXPECT_EQ(m_block.GetAt(1)->Start(), Day(2000, 1, 1));
+  EXPECT_EQ(m_block.GetAt(1)->End(), now);
+}
+
+TEST_F(Campaigns, ExtractSevenDigitStartGivesToday) {
+  const std::time_t now = Day(2020, 6, 15) + 3600;
+  m_block.ExtractCampaignsFromText(CampaignText("F", "1", "1998041", "19980430", "T1", "T2"), now);
+  ASSERT_EQ(m_block.GetCount(), 1);
+  EXPECT_EQ(m_block.GetAt(0)->Start(), now);
+  EXPECT_EQ(m_block.GetAt(0)->End(), Day(1998, 4, 30));
+}
+
+TEST_F(Campaigns, ExtractCarriesValuesIntoTheNextBlockAndReadsItsComment) {
+  const std::string macro = CampaignText("F", "1", "19980401", "19980430", "T1", "T2") +
+                            "<!-- CAMP Start G -->\r\n<!-- for the sale -->\r\n"
+                            "@RZV_ASSIGN(CAMP_TABLE1, \"U1\")\r\n<!-- CAMP End -->tail";
+  EXPECT_EQ(m_block.ExtractCampaignsFromText(macro, 5), "tail");
+  ASSERT_EQ(m_block.GetCount(), 2);
+  const CK7QBldCampaignEntry* g = m_block.GetAt(1);
+  EXPECT_EQ(g->Table1(), "U1");
+  EXPECT_EQ(g->Table2(), "T2");
+  EXPECT_EQ(g->Start(), Day(1998, 4, 1));
+  EXPECT_EQ(g->Comment(), "for the sale");
+}
+
+TEST_F(Campaigns, UnclosedBlockStaysAsText) {
+  const std::string macro = "<P><!-- CAMP Start F -->\r\n@RZV_ASSIGN(CAMP_TABLE1, \"T\")\r\n";
+  EXPECT_EQ(m_block.ExtractCampaignsFromText(macro, 0), macro);
+  EXPECT_EQ(m_block.GetCount(), 0);
+}
+
+TEST_F(Campaigns, ExtractFileKeepsBytesAndFailsOnlyForAMissingMacro) {
+  CK7QTempDir dir;
+  const std::string macro = dir.File("m.k7q");
+  const std::string restore = dir.File("m.k7q_restore");
+  EXPECT_FALSE(m_block.ExtractCampaigns(macro, restore));
+  EXPECT_TRUE(m_ui.m_shown.empty());
+  K7QWriteFile(macro, "%{\r\nx\r\n%}\r\n<P>" +
+                          CampaignText("F", "1", "19980401", "19980430", "T1", "T2") +
+                          "\n@F()\r\nlast");
+  ASSERT_TRUE(m_block.ExtractCampaigns(macro, restore));
+  EXPECT_EQ(K7QReadFile(restore), "%{\r\nx\r\n%}\r\n<P>\n@F()\r\nlast");
+  EXPECT_EQ(m_block.GetCount(), 1);
+}
+
+// --- Opening: the real table back into the SQL lines -----------------------
+
+const std::string kPrefix = "%FUNCTION(RZV_SQL)";
+
+TEST_F(Campaigns, RestoreTablesOnlyInSqlLinesOfFunctionsWithCampaign) {
+  m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "F", "OLD", "X", "");
+  m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "f", "ITEMS", "SALE_ITEMS", "");
+  const std::string text =
+      "%{\r\n$(CAMP_TABLE)\r\n%}\r\n"
+      "%FUNCTION(RZV_SQL)F(){\r\n"
+      "SELECT $(CAMP_TABLE).A, $(CAMP_TABLE).B FROM \r\n"
+      "$(CAMP_TABLE)\r\n"
+      "%MESSAGE{\r\n+100: \"none\": continue\r\n%}\r\n"
+      "%REPORT{\r\n<P>$(CAMP_TABLE)</P>\r\n%ROW{\r\n$(CAMP_TABLE)\r\n%}\r\n%}\r\n"
+      "%}\r\n"
+      "%FUNCTION(RZV_SQL)G(){\n"
+      "SELECT A FROM $(CAMP_TABLE)\n"
+      "%}";
+  // The last campaign of the function names the table; a function without
+  // campaign keeps the variable; line ends are kept as they were.
+  EXPECT_EQ(m_block.RestoreCampaignTablesInText(text, kPrefix),
+            "%{\r\n$(CAMP_TABLE)\r\n%}\r\n"
+            "%FUNCTION(RZV_SQL)F(){\r\n"
+            "SELECT ITEMS.A, ITEMS.B FROM \r\n"
+            "ITEMS\r\n"
+            "%MESSAGE{\r\n+100: \"none\": continue\r\n%}\r\n"
+            "%REPORT{\r\n<P>$(CAMP_TABLE)</P>\r\n%ROW{\r\n$(CAMP_TABLE)\r\n%}\r\n%}\r\n"
+            "%}\r\n"
+            "%FUNCTION(RZV_SQL)G(){\n"
+            "SELECT A FROM $(CAMP_TABLE)\n"
+            "%}");
+}
+
+TEST_F(Campaigns, CampaignTablePutBackAndWrittenAgain) {
+  m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "F", "ITEMS", "SALE_ITEMS", "");
+  const std::string saved = "SELECT $(CAMP_TABLE).NAME,$(CAMP_TABLE).PRICE FROM $(CAMP_TABLE)";
+  const std::string restored =
+      m_block.RestoreCampaignTablesInText(kPrefix + "F(){\r\n" + saved + "\r\n%}\r\n", kPrefix);
+  EXPECT_EQ(restored, kPrefix + "F(){\r\nSELECT ITEMS.NAME,ITEMS.PRICE FROM ITEMS\r\n%}\r\n");
+
+  CK7QBldSQL sql;
+  ASSERT_TRUE(sql.ParseText("SELECT ITEMS.NAME,ITEMS.PRICE FROM ITEMS"));
+  const CK7QBldSQL::CampaignContext context = m_block.GetCampaignContext("F");
+  EXPECT_EQ(sql.BuildText(&context), saved);
+  const CK7QBldSQL::CampaignContext other = m_block.GetCampaignContext("G");
+  EXPECT_EQ(sql.BuildText(&other), "SELECT ITEMS.NAME,ITEMS.PRICE FROM ITEMS");
+}
+
+TEST_F(Campaigns, RestoreFileRewritesInPlace) {
+  CK7QTempDir dir;
+  m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "F", "ITEMS", "SALE_ITEMS", "");
+  EXPECT_FALSE(m_block.RestoreCampaignTables(dir.File("missing.k7q_restore"), kPrefix));
+  const std::string path = dir.File("m.k7q_restore");
+  K7QWriteFile(path, kPrefix + "F(){\r\nSELECT A FROM $(CAMP_TABLE)\r\n%}\r\n");
+  ASSERT_TRUE(m_block.RestoreCampaignTables(path, kPrefix));
+  EXPECT_EQ(K7QReadFile(path), kPrefix + "F(){\r\nSELECT A FROM ITEMS\r\n%}\r\n");
+  EXPECT_EQ(K7QReadFile(dir.File("m.tmp")), "");
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "K7QBldDDBlock.h"
+#include "K7QBldGroceries.h"
+#include "K7QTestSupport.h"
+
+namespace {
+
+class PageObjects : public ::testing::Test {
+ protected:
+  CK7QScriptedUi m_ui;
+  CK7QBldGroceries m_groceries{m_ui};
+  CK7QBldDDBlock m_block{m_groceries};
+};
+
+TEST_F(PageObjects, OneObjectPerFunctionIgnoringCase) {
+  EXPECT_EQ(m_block.AddOrReplace(0, "1", "#FF0000", "Items", "ITEMS", "PRICE", ""), 0);
+  EXPECT_EQ(m_block.AddOrReplace(1, "2", "sold", "Shops", "SHOPS", "NAME", ""), 1);
+  EXPECT_EQ(m_block.AddOrReplace(2, "3", "a.gif", "ITEMS", "ITEMS", "PHOTO", "n"), 0);
+  ASSERT_EQ(m_block.GetCount(), 2);
+  EXPECT_EQ(m_block.GetAt(0)->kind, kPageObjectImage);
+  EXPECT_EQ(m_block.GetAt(0)->function, "ITEMS");
+  EXPECT_EQ(m_block.Find("shops"), 1);
+  EXPECT_EQ(m_block.Find("none"), -1);
+  EXPECT_EQ(m_block.GetAt(2), nullptr);
+}
+
+TEST_F(PageObjects, CommentNumbersFromZeroAndBuildsTheImagePath) {
+  m_block.AddOrReplace(0, "1", "#FF0000", "Items", "ITEMS", "PRICE", "red when 1");
+  m_block.AddOrReplace(2, "Y", "a.gif", "Shops", "SHOPS", "OPEN", "");
+  EXPECT_EQ(m_block.GetObjectComment("items", "price", "/img/"),
+            "<!-- Object 0 Start\n0,price,1,#FF0000,red when 1\n-->");
+  EXPECT_EQ(m_block.GetObjectComment("Shops", "OPEN", "/img/"),
+            "<!-- Object 1 Start\n2,OPEN,Y,/img/a.gif,\n-->");
+  EXPECT_EQ(m_block.GetObjectComment("Shops", "OPEN", "/"),
+            "<!-- Object 1 Start\n2,OPEN,Y,/a.gif,\n-->");
+  EXPECT_EQ(m_block.GetObjectComment("Shops", "OPEN", "/img"),
+            "<!-- Object 1 Start\n2,OPEN,Y,/img/a.gif,\n-->");
+  // Another function's report showing the same column is not bound.
+  EXPECT_EQ(m_block.GetObjectComment("Shops", "PRICE", "/"), "");
+  EXPECT_EQ(m_block.GetObjectComment("Items", "NAME", "/"), "");
+}
+
+// A report as the function writer leaves it: the object comment on the line
+// after the cell that shows the variable, everything with CR LF.
+std::string Component(const std::string& comment) {
+  return "%REPORT{\r\n<TR>\r\n<TD>$(V_PRICE)</TD>\r\n" + comment + "\r\n</TR>\r\n%}\r\n";
+}
+
+struct ExpandCase {
+  const char* rule;
+  std::string comment;
+  std::string expanded;
+};
+
+TEST(ObjectComments, ExpandAndRevert) {
+  const std::string c0 = "<!-- Object 0 Start\r\n0,PRICE,100,#FF0000,cheap\r\n-->";
+  const std::string c1 = "<!-- Object 3 Start\r\n1,PRICE,100,SALE!,\r\n-->";
+  const std::string c2 = "<!-- Object 1 Start\r\n2,PRICE,0,/img/a.gif,x,y\r\n-->";
+  const ExpandCase cases[] = {
+      {"kind 0 keeps its cell in front of the condition", c0,
+       "%REPORT{\r\n<TR>\r\n<TD>$(V_PRICE)</TD>\n" + c0 +
+           "\n%IF( \"$(V_PRICE)\" == \"100\")\n"
+           "<script> document.bgColor='#FF0000';</script>\n"
+           "%ENDIF\n"
+           "<!-- Object 0 End -->\n"
+           "\r\n\r\n</TR>\r\n%}\r\n"},
+      {"kind 1 moves its cell behind %ELSE", c1,
+       "%REPORT{\r\n<TR>\r\n\n" + c1 +
+           "\n%IF( \"$(V_PRICE)\" == \"100\")\n"
+           "<TD>SALE!</TD>\n"
+           "%ELSE\n"
+           "<TD>$(V_PRICE)</TD>\n"
+           "%ENDIF\n"
+           "<!-- Object 3 End -->\n"
+           "\r\n\r\n</TR>\r\n%}\r\n"},
+      {"kind 2 shows the image, its cell behind %ELSE; a note keeps its comma", c2,
+       "%REPORT{\r\n<TR>\r\n\n" + c2 +
+           "\n%IF( \"$(V_PRICE)\" == \"0\")\n"
+           "<TD><IMG src=\"/img/a.gif\"></TD>\n"
+           "%ELSE\n"
+           "<TD>$(V_PRICE)</TD>\n"
+           "%ENDIF\n"
+           "<!-- Object 1 End -->\n"
+           "\r\n\r\n</TR>\r\n%}\r\n"},
+  };
+  for (const ExpandCase& c : cases) {
+    SCOPED_TRACE(c.rule);
+    const std::string component = Component(c.comment);
+    const std::string expanded = CK7QBldDDBlock::ExpandObjectComments(component);
+    EXPECT_EQ(expanded, c.expanded);
+
+    CK7QScriptedUi ui;
+    CK7QBldGroceries groceries(ui);
+    CK7QBldDDBlock block(groceries);
+    EXPECT_EQ(block.RevertObjectComments(expanded, "Items"), component);
+    ASSERT_EQ(block.GetCount(), 1);
+    EXPECT_EQ(block.GetAt(0)->function, "Items");
+    EXPECT_EQ(block.GetAt(0)->column, "PRICE");
+  }
+}
+
+TEST(ObjectComments, RevertedObjectsHoldTheCommentsFields) {
+  CK7QScriptedUi ui;
+  CK7QBldGroceries groceries(ui);
+  CK7QBldDDBlock block(groceries);
+  const std::string items = CK7QBldDDBlock::ExpandObjectComments(
+      Component("<!-- Object 1 Start\r\n2,PRICE,0,/img/a.gif,x,y\r\n-->"));
+  const std::string shops = CK7QBldDDBlock::ExpandObjectComments(
+      Component("<!-- Object 0 Start\r\n1,PRICE,9,nine,\r\n-->"));
+  block.RevertObjectComments(items, "Items");
+  block.RevertObjectComments(shops, "Shops");
+  block.SortBySavedNumber();
+  ASSERT_EQ(block.GetCount(), 2);
+  const CK7QBldPageObject* shop = block.GetAt(0);
+  EXPECT_EQ(shop->function, "Shops");
+  EXPECT_EQ(shop->kind, kPageObjectText);
+  EXPECT_EQ(shop->value, "9");
+  EXPECT_EQ(shop->replacement, "nine");
+  const CK7QBldPageObject* item = block.GetAt(1);
+  EXPECT_EQ(item->function, "Items");
+  EXPECT_EQ(item->kind, kPageObjectImage);
+  // The list keeps the bare file name; the save adds the image path again.
+  EXPECT_EQ(item->replacement, "a.gif");
+  EXPECT_EQ(item->note, "x,y");
+  EXPECT_EQ(block.GetObjectComment("Items", "PRICE", "/img/"),
+            "<!-- Object 1 Start\n2,PRICE,0,/img/a.gif,x,y\n-->");
+}
+
+TEST(ObjectComments, TextWithoutUsableCommentsIsUnchanged) {
+  const std::string texts[] = {
+      "%REPORT{\r\n<TD>$(V_A)</TD>\r\n%}\r\n",
+      // Not an object's start, or a kind the builder never writes.
+      "<TD>x</TD><!-- Object 0 End -->\r\n",
+      "<TD>x</TD><!-- Object 0 Start\r\n7,A,1,R,\r\n-->\r\n",
+      "<TD>x</TD><!-- Object 0 Start\r\n1,A,1\r\n-->\r\n",
+      // No closing "-->".
+      "<TD>x</TD><!-- Object 0 Start\r\n1,A,1,R,",
+  };
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(CK7QBldDDBlock::ExpandObjectComments(text), text);
+  }
+}
+
+TEST(ObjectComments, NoCompleteCellBeforeTheComment) {
+  const std::string comment = "<!-- Object 0 Start\r\n1,A,1,R,\r\n-->";
+  const std::string component = "<TD>$(V_A)\r\n" + comment + "\r\nrest";
+  const std::string expanded = CK7QBldDDBlock::ExpandObjectComments(component);
+  EXPECT_EQ(expanded, "<TD>$(V_A)\r\n\n" + comment +
+                          "\n%IF( \"$(V_A)\" == \"1\")\n<TD>R</TD>\n%ELSE\n\n%ENDIF\n"
+                          "<!-- Object 0 End -->\n\r\nrest");
+  CK7QScriptedUi ui;
+  CK7QBldGroceries groceries(ui);
+  CK7QBldDDBlock block(groceries);
+  EXPECT_EQ(block.RevertObjectComments(expanded, "F"), component);
+}
+
+TEST_F(PageObjects, ExpandsComponentFileInPlace) {
+  CK7QTempDir dir;
+  const std::string path = dir.File("M.k7q_fun_Items");
+  const std::string comment = "<!-- Object 0 Start\r\n0,PRICE,1,#00FF00,\r\n-->";
+  K7QWriteFile(path, Component(comment));
+  ASSERT_TRUE(m_block.ExpandObjectCommentsInFile(path));
+  EXPECT_EQ(K7QReadFile(path), CK7QBldDDBlock::ExpandObjectComments(Component(comment)));
+  EXPECT_EQ(K7QReadFile(dir.File("M.tmp")), "");
+
+  const std::string plain = dir.File("M.k7q_fun_Plain");
+  K7QWriteFile(plain, "%{\r\n%}\r\n");
+  EXPECT_TRUE(m_block.ExpandObjectCommentsInFile(plain));
+  EXPECT_EQ(K7QReadFile(plain), "%{\r\n%}\r\n");
+
+  EXPECT_FALSE(m_block.ExpandObjectCommentsInFile(dir.File("missing")));
+  ASSERT_EQ(m_ui.m_shown.size(), 1u);
+  EXPECT_EQ(m_ui.m_shown[0].icon, K7QIcon::Stop);
+}
+
+}  // namespace
