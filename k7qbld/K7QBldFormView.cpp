@@ -45,6 +45,15 @@ const unsigned kExpanded[] = {62176, 62178, 62179, 62184};
 
 constexpr int kCodeRole = Qt::UserRole;
 
+// A sample on one line of the list: line breaks and their "<BR>" become " / ".
+QString SampleLine(const std::string& sample) {
+  QString text = K7QFromCp932(sample);
+  text.replace(QStringLiteral("<BR>\r\n"), QStringLiteral(" / "));
+  text.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
+  while (text.endsWith(QStringLiteral(" / "))) text.chop(3);
+  return text;
+}
+
 }  // namespace
 
 CK7QBldFormView::CK7QBldFormView(CK7QBldContext& context, CMainFrame& frame)
@@ -194,7 +203,7 @@ QWidget* CK7QBldFormView::MakeDatabasePanel() {
       new QTreeWidgetItem(t, {K7QFromCp932(column.m_column),
                               QStringLiteral("%1(%2)").arg(K7QFromCp932(column.m_typeName),
                                                            K7QFromCp932(column.m_length)),
-                              K7QFromCp932(profile.ColumnSample(table.Name(), column.m_column))});
+                              SampleLine(profile.ColumnSample(table.Name(), column.m_column))});
     }
   }
   tree->expandAll();
