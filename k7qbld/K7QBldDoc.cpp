@@ -76,7 +76,8 @@ QString CK7QBldDoc::Choose(FileDialog kind) {
       QFileDialog d(owner, m_context.String(kIdsExportTitle), QString(),
                     QtFilter(m_context.String(kIdsExportFilter)));
       d.setAcceptMode(QFileDialog::AcceptSave);
-      d.setDefaultSuffix(QStringLiteral("k7q_pro"));
+      // The copy is a macro: it takes the macro's extension, as the filter lists it.
+      d.setDefaultSuffix(QStringLiteral("k7q"));
       return d.exec() == QDialog::Accepted ? d.selectedFiles().value(0) : QString();
     }
   }
