@@ -525,9 +525,11 @@ bool CK7QBldProfile::SameStructure(std::string_view table1, std::string_view tab
 std::string CK7QBldProfile::ConvertLineBreaks(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
+  // CR and LF are never trail bytes, so a plain search is exact, and a lead
+  // byte cut off at the end of a line cannot hide the line break after it.
   std::size_t start = 0;
-  for (std::size_t crlf = K7QCp932::Find(text, "\r\n", 0); crlf != std::string_view::npos;
-       crlf = K7QCp932::Find(text, "\r\n", start)) {
+  for (std::size_t crlf = text.find("\r\n"); crlf != std::string_view::npos;
+       crlf = text.find("\r\n", start)) {
     out.append(text.substr(start, crlf - start));
     out += "<BR>\r\n";
     start = crlf + 2;
