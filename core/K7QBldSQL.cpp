@@ -114,7 +114,7 @@ std::size_t OperatorEnding(std::string_view text) {
 }
 
 // A part of a condition to pass through the name substitution.
-struct Part {
+struct Span {
   std::size_t begin;
   std::size_t end;
 };
@@ -122,9 +122,9 @@ struct Part {
 // The name and value parts of a condition, by its shape at blanks:
 // "T.C=5" (one token), "T.C= 5" / "T.C =5" (two), "T.C = 5" (three),
 // "T.C BETWEEN A AND B" (five); longer forms give only the column name.
-std::vector<Part> ConditionParts(std::string_view text) {
+std::vector<Span> ConditionSpans(std::string_view text) {
   const std::vector<Token> tokens = SplitAtBlanks(text);
-  std::vector<Part> parts;
+  std::vector<Span> parts;
   if (tokens.empty()) return parts;
   auto tokenText = [&](std::size_t i) {
     return text.substr(tokens[i].begin, tokens[i].end - tokens[i].begin);
@@ -395,11 +395,11 @@ std::string CK7QBldSQL::SubstituteCampaignName(const std::string& name,
 
 std::string CK7QBldSQL::SubstituteCampaignCondition(const std::string& condition,
                                                     const CampaignContext& campaign) {
-  const std::vector<Part> parts = ConditionParts(condition);
+  const std::vector<Span> parts = ConditionSpans(condition);
   std::string out;
   out.reserve(condition.size() + 16);
   std::size_t copied = 0;
-  for (const Part& part : parts) {
+  for (const Span& part : parts) {
     out.append(condition, copied, part.begin - copied);
     out += SubstituteCampaignName(condition.substr(part.begin, part.end - part.begin), campaign);
     copied = part.end;

@@ -131,7 +131,7 @@ TEST(SqlParse, ListsFromText) {
   }
 }
 
-TEST(SqlParse, RebuildsPartsExamplesUnchanged) {
+TEST(SqlParse, RebuildsExamplesUnchanged) {
   for (const std::string text :
        {"SELECT a, b FROM t", "SELECT a,b FROM t WHERE x = 1 AND y = 2 ORDER BY a DESC",
         "SELECT a FROM t WHERE x BETWEEN 1 AND 5 AND y = 2"}) {
