@@ -1,0 +1,132 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "K7QBldGroceries.h"
+#include "K7QBldSQL.h"
+
+class CK7QBldMacro;
+struct CK7QBldFunctionEntry;
+
+// Messages of the page conversion.
+inline constexpr unsigned kIdsTwoReportBlocks = 62358;
+inline constexpr unsigned kIdsTwoRowTemplates = 62359;
+inline constexpr unsigned kIdsLoopMarkersUnbalanced = 62360;
+inline constexpr unsigned kIdsValueTagsUnbalanced = 62361;
+inline constexpr unsigned kIdsNoLoopNorForm = 62366;
+inline constexpr unsigned kIdsPageNotConverted = 62374;
+inline constexpr unsigned kIdsDuplicateLoopName = 63020;
+inline constexpr unsigned kIdsLoopNamesAuthorFunction = 63021;
+
+// What validating a page finds.
+inline constexpr int kPageValid = 0;
+inline constexpr int kPageLoopMarkersBad = 1;
+inline constexpr int kPageValueTagsBad = 2;
+inline constexpr int kPageNoLoopNorForm = 11;
+
+// The markup that the database sheet drops into pages and that conversion
+// reads back.
+inline constexpr std::string_view kLoopStartPrefix = "<IMG src=\"k7q_loop_start.gif\" alt=\"";
+inline constexpr std::string_view kLoopEndPrefix = "<IMG src=\"k7q_loop_end.gif\"";
+inline constexpr std::string_view kLoopEndMarker =
+    "<IMG src=\"k7q_loop_end.gif\" height=\"10\" width=\"438\">";
+inline constexpr std::string_view kValueTagOpen = "<K7Q macro=\"";
+inline constexpr std::string_view kValueTagClose = "</K7Q>";
+inline constexpr std::string_view kLargeTextMark = " type=\"CLOB\"";
+inline constexpr std::string_view kLargeTextCall = "@RZV_TRANSLATE(";
+inline constexpr std::string_view kLargeTextTail = ",\"\\\",\"/\",ClobData) $(CLOBTYPE)";
+
+// The two forms of a page: the macro form, in which loops are calls of
+// builder-made functions and database values are macro variables, and the
+// editor form, in which each loop stands between two marker images and each
+// value shows as a coloured value tag. Preparing a page and converting it
+// back without changes gives the same macro text.
+class CK7QBldPageConverter {
+ public:
+  enum class LoopKind { Row, Table, Option };
+
+  // One loop cut out of a page: the function that serves it.
+  struct GeneratedFunction {
+    std::string name;
+    LoopKind kind = LoopKind::Row;
+    std::string statement;  // "SELECT columns FROM tables"
+    std::string component;  // the whole component text
+  };
+
+  // A page converted in memory.
+  struct Conversion {
+    std::string page;  // macro form: calls in place of loops
+    std::vector<GeneratedFunction> functions;
+  };
+
+  explicit CK7QBldPageConverter(CK7QBldMacro& macro);
+
+  // Before the page editor starts: every call of a builder-made function
+  // whose function page exists becomes its loop between marker images, and
+  // database values become value tags. A page that already holds value tags
+  // is left as it is. False when the page is missing, a builder-made
+  // function's page is missing (the page then stays as it was) or after a
+  // reported file error.
+  bool PrepareForEditing(const std::string& pagePath);
+
+  // After the page editor has ended: the page (".htm") is converted into its
+  // converted page (".cvt"), each loop becoming a function component
+  // "BASE.k7q_fun_NAME" beside it (BASE: the converted page without its
+  // extension), listed in `components`. With `readIntoList` the components
+  // are read into the function list as builder-made functions (and
+  // deleted), and the loop-name and input-name registers are emptied. On
+  // failure (reported) the converted page and the function list stay as
+  // they were and no component is left behind.
+  bool ConvertAfterEditing(const std::string& pagePath, K7QStringList& components,
+                           bool readIntoList = true);
+
+  // 0 valid, 1 loop markers unbalanced or overlapping (or a form without an
+  // input field), 2 value tags unbalanced or overlapping (or neither value
+  // tags nor a usable form), 11 neither loops nor a form.
+  static int ValidatePage(std::string_view text);
+  // The same for a file; -1 when it cannot be read (reported).
+  int ValidatePageFile(const std::string& path) const;
+
+  // Shows 62358 for components with more than one report block and 62359
+  // for those with two or more row templates; false when any was found.
+  bool CheckGeneratedFunctions(const K7QStringList& components) const;
+
+  // The conversion of a page's text; false after a reported refusal (a loop
+  // name that cannot name a function, or a name given to two loops).
+  bool ConvertText(std::string_view page, Conversion& result) const;
+  // The editor form of a page's text, loops already opened.
+  std::string PrepareText(std::string_view page) const;
+  // The loop that stands for a builder-made function: markers around the
+  // body that its function page's lines give back. `lineEnd` is the page's.
+  std::string OpenLoop(const CK7QBldFunctionEntry& entry, const K7QStringList& pageLines,
+                       std::string_view lineEnd) const;
+
+  // "@NAME()" calls of builder-made functions in `page` replaced by their
+  // loops; false when such a function's page is missing. Throws file errors.
+  bool OpenLoops(std::string_view page, std::string& result) const;
+
+ private:
+  struct ColumnCache;
+  // What the author set on a builder-made function before it was made again.
+  struct Kept {
+    std::string name;
+    std::string comment;
+    CK7QBldSQL statement;
+    std::string sqlText;
+  };
+
+  std::string Tag(std::string_view segment, const CK7QBldFunctionEntry* function,
+                  ColumnCache& cache) const;
+  std::string ValueTag(const std::string& table, const std::string& column, bool largeText,
+                       ColumnCache& cache) const;
+  bool Qualify(std::string_view variable, const CK7QBldFunctionEntry* function,
+               ColumnCache& cache, std::string& table, std::string& column) const;
+  void ShowValidation(int code) const;
+  std::string MakeComponent(const std::string& name, const K7QStringList& columns,
+                            const std::string& rowTemplate, std::string& statement) const;
+  void KeepAuthorsWork(const std::vector<Kept>& before) const;
+
+  CK7QBldMacro& m_macro;
+};
