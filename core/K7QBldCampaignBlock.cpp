@@ -2,10 +2,13 @@
 
 #include <cctype>
 #include <new>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "K7QBldCp932.h"
 #include "K7QBldFile.h"
 #include "K7QBldGroceries.h"
+#include "K7QBldNameKey.h"
 #include "K7QBldStack.h"
 
 namespace {
@@ -192,6 +195,15 @@ std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text
   std::string table2;
   std::string comment;
 
+  // (function, table 1) pairs already listed, so many blocks need no scan each.
+  std::unordered_set<std::string> listed;
+  const auto pairKey = [](const std::string& f, const std::string& t) {
+    return K7QBldNameKey(f) + '\0' + K7QBldNameKey(t);
+  };
+  for (const CK7QBldCampaignEntry& entry : m_entries) {
+    listed.insert(pairKey(entry.Function(), entry.Table1()));
+  }
+
   std::size_t pos = 0;
   for (;;) {
     const std::size_t open = K7QCp932::Find(text, kStartMarker, pos);
@@ -226,7 +238,9 @@ std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text
         if (to != std::string_view::npos) comment.assign(line.substr(from, to - from));
       }
     });
-    if (Find(function, table1) < 0) Add(start, end, function, table1, table2, comment);
+    if (listed.insert(pairKey(function, table1)).second) {
+      Add(start, end, function, table1, table2, comment);
+    }
     pos = close + kEndMarker.size();
   }
   out.append(text.substr(pos));
@@ -253,8 +267,13 @@ std::string CK7QBldCampaignBlock::RestoreCampaignTablesInText(
     std::string_view text, const std::string& functionPrefix) const {
   std::string out;
   out.reserve(text.size());
+  // The last campaign of each function names its table.
+  std::unordered_map<std::string, const std::string*> tableOf;
+  for (const CK7QBldCampaignEntry& entry : m_entries) {
+    tableOf[K7QBldNameKey(entry.Function())] = &entry.Table1();
+  }
   CK7QBldStack stack(&m_groceries);
-  std::string function;
+  const std::string* table = nullptr;
   std::string line;
   ForEachLine(text, [&](std::string_view content, std::string_view lineEnd) {
     std::size_t at;
@@ -263,7 +282,9 @@ std::string CK7QBldCampaignBlock::RestoreCampaignTablesInText(
       stack.Push(kBlockFunction);
       const std::size_t from = at + functionPrefix.size();
       const std::size_t to = K7QCp932::Find(content, "(){", from);
-      function.assign(content.substr(from, to == std::string_view::npos ? to : to - from));
+      const auto it = tableOf.find(
+          K7QBldNameKey(content.substr(from, to == std::string_view::npos ? to : to - from)));
+      table = it == tableOf.end() ? nullptr : it->second;
     } else if (Contains(content, "%REPORT{")) {
       stack.Push(kBlockReport);
     } else if (Contains(content, "%ROW{")) {
@@ -276,14 +297,10 @@ std::string CK7QBldCampaignBlock::RestoreCampaignTablesInText(
     } else if (Contains(content, "%}")) {
       stack.Pop();
     } else if (stack.Peek() == kBlockFunction && Contains(content, kCampaignTable)) {
-      const CK7QBldCampaignEntry* last = nullptr;
-      for (const CK7QBldCampaignEntry& entry : m_entries) {
-        if (CK7QBldGroceries::EqualNoCase(entry.Function(), function)) last = &entry;
-      }
       // A function without a campaign keeps the variable as the author wrote it.
-      if (last) {
+      if (table) {
         line.assign(content);
-        CK7QBldGroceries::ReplaceAll(line, kCampaignTable, last->Table1());
+        CK7QBldGroceries::ReplaceAll(line, kCampaignTable, *table);
         out.append(line);
         out.append(lineEnd);
         return;

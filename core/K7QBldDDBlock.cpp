@@ -8,6 +8,7 @@
 #include "K7QBldCp932.h"
 #include "K7QBldFile.h"
 #include "K7QBldGroceries.h"
+#include "K7QBldNameKey.h"
 
 namespace {
 
@@ -94,7 +95,14 @@ int CK7QBldDDBlock::AddOrReplace(int kind, const std::string& value,
       m_objects[static_cast<std::size_t>(found)] = std::move(object);
       return found;
     }
+    std::string key = K7QBldNameKey(function);
     m_objects.push_back(std::move(object));
+    try {
+      m_index.emplace(std::move(key), GetCount() - 1);
+    } catch (const std::bad_alloc&) {
+      m_objects.pop_back();
+      throw;
+    }
     return GetCount() - 1;
   } catch (const std::bad_alloc& e) {
     m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
@@ -103,10 +111,16 @@ int CK7QBldDDBlock::AddOrReplace(int kind, const std::string& value,
 }
 
 int CK7QBldDDBlock::Find(const std::string& function) const {
+  const auto it = m_index.find(K7QBldNameKey(function));
+  return it == m_index.end() ? -1 : it->second;
+}
+
+void CK7QBldDDBlock::RebuildIndex() {
+  m_index.clear();
   for (std::size_t i = 0; i < m_objects.size(); ++i) {
-    if (CK7QBldGroceries::EqualNoCase(m_objects[i].function, function)) return static_cast<int>(i);
+    // The first object of a name is the one Find has always given.
+    m_index.emplace(K7QBldNameKey(m_objects[i].function), static_cast<int>(i));
   }
-  return -1;
 }
 
 const CK7QBldPageObject* CK7QBldDDBlock::GetAt(int index) const {
@@ -117,32 +131,29 @@ const CK7QBldPageObject* CK7QBldDDBlock::GetAt(int index) const {
 std::string CK7QBldDDBlock::GetObjectComment(const std::string& function,
                                              const std::string& variable,
                                              const std::string& imagePath) const {
-  for (std::size_t i = 0; i < m_objects.size(); ++i) {
-    const CK7QBldPageObject& object = m_objects[i];
-    if (!CK7QBldGroceries::EqualNoCase(object.function, function) ||
-        !CK7QBldGroceries::EqualNoCase(object.column, variable))
-      continue;
-    std::string replacement = object.replacement;
-    if (object.kind == kPageObjectImage) {
-      replacement = imagePath + "/" + object.replacement;
-      CK7QBldGroceries::CollapseRepeats(replacement, '/');
-    }
-    std::string out = "<!-- Object ";
-    out += std::to_string(i);
-    out += " Start\n";
-    out += std::to_string(object.kind);
-    out += ',';
-    out += variable;
-    out += ',';
-    out += object.value;
-    out += ',';
-    out += replacement;
-    out += ',';
-    out += object.note;
-    out += "\n-->";
-    return out;
+  const int i = Find(function);
+  if (i < 0) return {};
+  const CK7QBldPageObject& object = m_objects[static_cast<std::size_t>(i)];
+  if (!CK7QBldGroceries::EqualNoCase(object.column, variable)) return {};
+  std::string replacement = object.replacement;
+  if (object.kind == kPageObjectImage) {
+    replacement = imagePath + "/" + object.replacement;
+    CK7QBldGroceries::CollapseRepeats(replacement, '/');
   }
-  return {};
+  std::string out = "<!-- Object ";
+  out += std::to_string(i);
+  out += " Start\n";
+  out += std::to_string(object.kind);
+  out += ',';
+  out += variable;
+  out += ',';
+  out += object.value;
+  out += ',';
+  out += replacement;
+  out += ',';
+  out += object.note;
+  out += "\n-->";
+  return out;
 }
 
 std::string CK7QBldDDBlock::ExpandObjectComments(std::string_view text) {
@@ -317,4 +328,5 @@ void CK7QBldDDBlock::SortBySavedNumber() {
                      const int kb = b.savedNumber < 0 ? INT_MAX : b.savedNumber;
                      return ka < kb;
                    });
+  RebuildIndex();
 }

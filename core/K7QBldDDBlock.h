@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "K7QBldPageObject.h"
@@ -24,7 +25,10 @@ class CK7QBldDDBlock {
   int GetCount() const { return static_cast<int>(m_objects.size()); }
   // nullptr outside the range.
   const CK7QBldPageObject* GetAt(int index) const;
-  void RemoveAll() { m_objects.clear(); }
+  void RemoveAll() {
+    m_objects.clear();
+    m_index.clear();
+  }
 
   // The object comment written after a report line of `function` that shows
   // `variable`: "<!-- Object N Start\nKIND,VARIABLE,VALUE,REPLACEMENT,NOTE\n-->"
@@ -52,6 +56,10 @@ class CK7QBldDDBlock {
   void SortBySavedNumber();
 
  private:
+  void RebuildIndex();
+
   const CK7QBldGroceries& m_groceries;
   std::vector<CK7QBldPageObject> m_objects;
+  // Function name key -> index: the report writer asks for every line.
+  std::unordered_map<std::string, int> m_index;
 };
