@@ -159,7 +159,9 @@ std::string StartMarker(CK7QBldPageConverter::LoopKind kind, const std::string& 
   std::string marker(kLoopStartPrefix);
   marker += KindText(kind);
   marker += name;
-  marker += "\" height=\"11\" width=\"436\">";
+  // As the repeat controls write them: the option marker has two blanks.
+  marker += kind == CK7QBldPageConverter::LoopKind::Option ? "\"  height" : "\" height";
+  marker += "=\"11\" width=\"436\">";
   return marker;
 }
 
