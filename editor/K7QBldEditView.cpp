@@ -57,10 +57,7 @@ void CK7QBldEditView::insertFromMimeData(const QMimeData* source) {
       return;
     }
   }
-  if (source->hasText()) {
-    insertPlainText(source->text());
-    ensureCursorVisible();
-  }
+  QPlainTextEdit::insertFromMimeData(source);
 }
 
 bool CK7QBldEditView::FindText(const SK7QFindOptions& options) {

@@ -40,7 +40,7 @@ CPlaunchDlg::CPlaunchDlg(QWidget* parent)
 
   auto* title = new QLabel(QStringLiteral("プロファイル作成ツール"), this);
   QFont titleFont = title->font();
-  titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+  if (titleFont.pointSizeF() > 0) titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
   titleFont.setBold(true);
   title->setFont(titleFont);
 

@@ -5,7 +5,6 @@
 #include <QAction>
 
 #include "EditorTestSupport.h"
-#include "K7QBldEditCodec.h"
 #include "K7QBldEditDoc.h"
 #include "K7QBldEditor.h"
 #include "K7QTestSupport.h"
@@ -122,16 +121,6 @@ TEST_F(EditorFile, CharacterWithoutCp932CodeIsRefusedNotSubstituted) {
       << m_log.shown[0].text.toStdString();
   EXPECT_EQ(K7QReadFile(m_path), "abc\r\n");
   EXPECT_TRUE(frame->Doc()->IsModified());
-}
-
-TEST(EditorCodec, DecodeRejectsWhatEncodeCannotRestore) {
-  EXPECT_FALSE(CK7QBldEditCodec::Decode(QByteArray("\x83", 1)).has_value());
-  const std::optional<QString> sjis = CK7QBldEditCodec::Decode(QByteArray("\x83\x5c\xb1", 3));
-  ASSERT_TRUE(sjis.has_value());
-  EXPECT_EQ(*sjis, QStringLiteral("ソｱ"));
-  QString bad;
-  EXPECT_FALSE(CK7QBldEditCodec::Encode(QStringLiteral("a😀"), "\r\n", &bad).has_value());
-  EXPECT_EQ(bad, QStringLiteral("😀"));
 }
 
 }  // namespace
