@@ -483,16 +483,11 @@ int CPbuildCreator::SampleColumn(CPbuildCli& cli, const Column& column,
     writer.AddColumn(column.def);
     return 0;
   }
-  std::size_t width = 0;
-  for (SQLSMALLINT i = 1; i <= count; ++i) {
-    const auto described = statement.Describe(static_cast<SQLUSMALLINT>(i));
-    const SQLLEN display = statement.DisplaySize(static_cast<SQLUSMALLINT>(i));
-    const std::size_t w =
-        std::max(static_cast<std::size_t>(display > 0 ? display : 0), described.name.size()) + 1;
-    if (i == 1) width = w;
-    std::printf("%-*s", static_cast<int>(w), described.name.c_str());
-  }
-  std::printf("\n");
+  // One value is all a sample keeps: the width of the first result column.
+  const auto described = statement.Describe(1);
+  const SQLLEN display = statement.DisplaySize(1);
+  const std::size_t width =
+      std::max(static_cast<std::size_t>(display > 0 ? display : 0), described.name.size()) + 1;
   if (!statement.Fetch()) {
     m_ui.Message(kIdsNoRows, K7QIcon::Information);
     // A block without its value line would swallow the blocks after it when

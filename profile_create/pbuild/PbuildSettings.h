@@ -6,8 +6,9 @@
 // The two settings the profile creator reads: the builder's installation
 // folder from the App Paths entry (the initial base folder) and the builder's
 // folder of loop marker images. Both live in QSettings INI files of the
-// organisation "Halvard": AppPaths.conf (group "K7QBld", key "path") and
-// K7QBld.conf (group "FilePath", key "DataBaseImagePath").
+// organisation "Halvard", opened exactly as the builder opens its own:
+// AppPaths.ini (group "K7QBld", key "path") and K7QBld.ini (group
+// "FilePath", key "DataBaseImagePath").
 namespace PbuildSettings {
 
 enum class Lookup { kFound, kNoKey, kNoValue };

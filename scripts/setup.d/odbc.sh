@@ -1,0 +1,66 @@
+# Sourced by scripts/setup. Makes the profile creator usable out of the box:
+# the SQLite3 ODBC driver registered with the driver manager, a user data
+# source "K7QSample" for the sample database, and the builder's
+# DataBaseImagePath setting (where the creator finds the loop marker images).
+# Idempotent; entries the user changed stay as they are.
+k7q_setup_odbc() {
+
+  # The driver: normally registered by its package, but not on every system.
+  if ! odbcinst -q -d -n SQLite3 >/dev/null 2>&1; then
+    local lib
+    lib=$(ls /usr/lib/*/odbc/libsqlite3odbc.so 2>/dev/null | head -n 1)
+    if [ -n "$lib" ]; then
+      local template
+      template=$(mktemp)
+      printf '[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%s\nSetup=%s\n' "$lib" "$lib" >"$template"
+      odbcinst -i -d -f "$template" >/dev/null
+      rm -f "$template"
+    else
+      echo "setup: the SQLite3 ODBC driver library is missing (package libsqliteodbc)" >&2
+    fi
+  fi
+
+  # The sample database, made from its SQL script when missing or older than it.
+  local data_home="${XDG_DATA_HOME:-$HOME/.local/share}/k7q"
+  local db="$data_home/shop.db"
+  local sql="$here/data/sample/shop.sql"
+  mkdir -p "$data_home"
+  if [ -f "$sql" ] && { [ ! -f "$db" ] || [ "$sql" -nt "$db" ]; }; then
+    local maker="$here/data/sample/make_sample_db.sh"
+    if [ -x "$maker" ]; then
+      "$maker" "$db"
+    else
+      rm -f "$db.new"
+      sqlite3 -bail "$db.new" <"$sql" && mv -f "$db.new" "$db"
+    fi
+  fi
+
+  # The user data source (~/.odbc.ini, or $ODBCINI when set).
+  if ! odbcinst -q -s -h -n K7QSample >/dev/null 2>&1; then
+    local template
+    template=$(mktemp)
+    printf '[K7QSample]\nDescription=K7Q sample shop database\nDriver=SQLite3\nDatabase=%s\n' \
+      "$db" >"$template"
+    odbcinst -i -s -h -f "$template" >/dev/null
+    rm -f "$template"
+  fi
+
+  # The builder's settings file, as QSettings writes it: add the key to the
+  # [FilePath] group only when the group does not have it yet.
+  local conf_dir="${XDG_CONFIG_HOME:-$HOME/.config}/Halvard"
+  local conf="$conf_dir/K7QBld.ini"
+  mkdir -p "$conf_dir"
+  touch "$conf"
+  if ! awk '/^\[/{g=$0} g=="[FilePath]" && /^DataBaseImagePath=/{found=1} END{exit !found}' "$conf"; then
+    local value="$here/data/tovra"
+    value=${value//\\/\\\\}
+    value=${value//\"/\\\"}
+    awk -v line="DataBaseImagePath=\"$value\"" '
+      { print }
+      $0 == "[FilePath]" && !done { print line; done = 1 }
+      END { if (!done) { print ""; print "[FilePath]"; print line } }
+    ' "$conf" >"$conf.new" && mv -f "$conf.new" "$conf"
+  fi
+}
+k7q_setup_odbc
+unset -f k7q_setup_odbc
