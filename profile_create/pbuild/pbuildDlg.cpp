@@ -48,7 +48,9 @@ CPbuildDlg::CPbuildDlg(const CK7QBldLanguage& language, IK7QBldUserInterface& ui
   form->addRow(Text("dialog.dataSource"), m_dataSources);
   form->addRow(Text("dialog.login"), m_login);
   form->addRow(Text("dialog.password"), m_password);
-  form->addRow(Text("dialog.baseFolder"), folderRow);
+  auto* folderLabel = new QLabel(Text("dialog.baseFolder"), this);
+  folderLabel->setBuddy(m_baseFolder);
+  form->addRow(folderLabel, folderRow);
 
   auto* mode = new QGroupBox(Text("dialog.mode"), this);
   m_withSamples = new QRadioButton(Text("dialog.modeSamples"), mode);
