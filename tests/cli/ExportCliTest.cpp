@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <vector>
+
+#include "K7QTestSupport.h"
+
+extern char** environ;
+
+namespace {
+
+// Runs the built k7q with `args` (no shell) and gives its exit status.
+int RunK7qExport(const std::vector<std::string>& args) {
+  const std::string program = std::string(K7Q_BIN_DIR) + "/k7q";
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ExportCli, WritesTheConvertedCopy) {
+  CK7QTempDir dir;
+  const std::string macro = dir.File("m.k7q");
+  const std::string out = dir.File("m_unix.k7q");
+  K7QWriteFile(macro,
+               "%DEFINE{\r\nCLOBTYPE=%EXEC \"TYPE @RZV_rGETINIDATA(\"html_path\")$(ClobData)\"\r\n%}\r\n"
+               "<P>\n@F()</P>\r\n"
+               "@RZV_TRANSLATE(V_T.C,\"\\\",ClobData) $(CLOBTYPE)");
+  ASSERT_EQ(RunK7qExport({"export", macro, "-o", out}), 0);
+  EXPECT_EQ(K7QReadFile(out),
+            "%DEFINE{\nCLOBTYPE=%EXEC \"cat @RZV_rGETINIDATA(\"html_path\")$(ClobData)\"\n%}\n"
+            "<P>\n@F()</P>\n"
+            "@RZV_TRANSLATE(V_T.C,\"/\",ClobData) $(CLOBTYPE)");
+}
+
+TEST(ExportCli, ExitStatuses) {
+  CK7QTempDir dir;
+  const std::string macro = dir.File("m.k7q");
+  K7QWriteFile(macro, "x\r\n");
+  EXPECT_EQ(RunK7qExport({"export", dir.File("missing.k7q"), "-o", dir.File("o.k7q")}), 1);
+  EXPECT_EQ(RunK7qExport({"export", macro}), 2);
+  EXPECT_EQ(RunK7qExport({"export", macro, "-o"}), 2);
+  EXPECT_EQ(RunK7qExport({"export", macro, "-o", macro}), 2);
+  EXPECT_EQ(RunK7qExport({"export", macro, "other.k7q", "-o", dir.File("o.k7q")}), 2);
+  EXPECT_EQ(K7QReadFile(macro), "x\r\n");
+}
+
+}  // namespace
