@@ -48,8 +48,8 @@ struct Fixture {
   explicit Fixture(int count) {
     for (int i = 0; i < count; ++i) {
       campaigns.Add(CK7QBldCampaignEntry::MakeDate(1998, 4, 1),
-                    CK7QBldCampaignEntry::MakeDate(1998, 4, 30), "F" + std::to_string(i), "T",
-                    "S", "");
+                    CK7QBldCampaignEntry::MakeDate(1998, 4, 30), "F" + std::to_string(i), "T", "S",
+                    "");
     }
     macro = MakeMacro(count, campaigns);
   }
@@ -97,7 +97,10 @@ void BM_ExportConversion(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ExtractCampaigns)->RangeMultiplier(10)->Range(100, 10000)->Complexity(benchmark::oN);
-BENCHMARK(BM_RestoreCampaignTables)->RangeMultiplier(10)->Range(100, 10000)->Complexity(benchmark::oN);
+BENCHMARK(BM_RestoreCampaignTables)
+    ->RangeMultiplier(10)
+    ->Range(100, 10000)
+    ->Complexity(benchmark::oN);
 BENCHMARK(BM_ExpandAndRevertObjectComments)
     ->RangeMultiplier(10)
     ->Range(100, 10000)

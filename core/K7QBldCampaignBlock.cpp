@@ -48,8 +48,17 @@ std::string QuotedValue(std::string_view line, std::size_t keyAt, std::size_t ke
 bool IsCallNameByte(unsigned char c) {
   if (c <= 0x20 || c == 0x7F) return false;
   switch (c) {
-    case '(': case ')': case '@': case '<': case '>': case '"': case '\'': case '=':
-    case ',': case ';': case '/':
+    case '(':
+    case ')':
+    case '@':
+    case '<':
+    case '>':
+    case '"':
+    case '\'':
+    case '=':
+    case ',':
+    case ';':
+    case '/':
       return false;
     default:
       return true;
@@ -182,8 +191,7 @@ bool CK7QBldCampaignBlock::RemoveCallBreak(std::string& section, const IsFunctio
   return true;
 }
 
-std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text,
-                                                           std::time_t now) {
+std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text, std::time_t now) {
   std::string out;
   out.reserve(text.size());
   // Values carry over from one block to the next, so a block without a

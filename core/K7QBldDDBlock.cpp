@@ -84,10 +84,9 @@ bool EndsWith(std::string_view text, std::string_view tail) {
 
 }  // namespace
 
-int CK7QBldDDBlock::AddOrReplace(int kind, const std::string& value,
-                                 const std::string& replacement, const std::string& function,
-                                 const std::string& table, const std::string& column,
-                                 const std::string& note) {
+int CK7QBldDDBlock::AddOrReplace(int kind, const std::string& value, const std::string& replacement,
+                                 const std::string& function, const std::string& table,
+                                 const std::string& column, const std::string& note) {
   try {
     CK7QBldPageObject object{kind, value, replacement, function, table, column, note, -1};
     const int found = Find(function);
@@ -273,12 +272,10 @@ std::string CK7QBldDDBlock::RevertObjectComments(std::string_view text,
       const std::size_t slash = K7QCp932::FindLast(replacement, '/');
       if (slash != std::string::npos) replacement.erase(0, slash + 1);
     }
-    const int index =
-        AddOrReplace(parsed.kind, parsed.value, replacement, function, {}, parsed.variable,
-                     parsed.note);
+    const int index = AddOrReplace(parsed.kind, parsed.value, replacement, function, {},
+                                   parsed.variable, parsed.note);
     if (index >= 0) {
-      m_objects[static_cast<std::size_t>(index)].savedNumber =
-          std::atoi(parsed.number.c_str());
+      m_objects[static_cast<std::size_t>(index)].savedNumber = std::atoi(parsed.number.c_str());
     }
 
     const std::string endMarker = EndMarker(parsed.number);
@@ -308,8 +305,8 @@ std::string CK7QBldDDBlock::RevertObjectComments(std::string_view text,
     if (rest < text.size() && text[rest] == '\n') ++rest;
     // The text between the cell and the comment was the rest of the cell's
     // line; without a cell there was none.
-    const bool hadCell = parsed.kind == kPageObjectBackground ? EndsWith(before, kCellClose)
-                                                              : !cell.empty();
+    const bool hadCell =
+        parsed.kind == kPageObjectBackground ? EndsWith(before, kCellClose) : !cell.empty();
     const std::size_t afterLength = hadCell ? RestOfLine(text, rest) : 0;
     out.append(before);
     out.append(cell);

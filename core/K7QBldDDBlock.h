@@ -19,8 +19,8 @@ class CK7QBldDDBlock {
   // Overwrites the object of the same function, or appends one. Index, -1 on
   // a memory shortage (reported).
   int AddOrReplace(int kind, const std::string& value, const std::string& replacement,
-                   const std::string& function, const std::string& table,
-                   const std::string& column, const std::string& note);
+                   const std::string& function, const std::string& table, const std::string& column,
+                   const std::string& note);
   int Find(const std::string& function) const;
   int GetCount() const { return static_cast<int>(m_objects.size()); }
   // nullptr outside the range.

@@ -31,7 +31,8 @@ std::string ToLineFeeds(std::string_view text) {
 
 // The large-text command types the file out; the slash-path server has "cat".
 void ReplaceTypeCommand(std::string& text) {
-  for (std::string_view command : {std::string_view("%EXEC \"TYPE "), std::string_view("%EXEC \"type ")}) {
+  for (std::string_view command :
+       {std::string_view("%EXEC \"TYPE "), std::string_view("%EXEC \"type ")}) {
     const std::size_t at = K7QCp932::Find(text, command);
     if (at == std::string::npos) continue;
     text.replace(at + command.size() - 5, 5, "cat ");

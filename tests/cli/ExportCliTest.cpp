@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -35,10 +35,11 @@ TEST(ExportCli, WritesTheConvertedCopy) {
   CK7QTempDir dir;
   const std::string macro = dir.File("m.k7q");
   const std::string out = dir.File("m_unix.k7q");
-  K7QWriteFile(macro,
-               "%DEFINE{\r\nCLOBTYPE=%EXEC \"TYPE @RZV_rGETINIDATA(\"html_path\")$(ClobData)\"\r\n%}\r\n"
-               "<P>\n@F()</P>\r\n"
-               "@RZV_TRANSLATE(V_T.C,\"\\\",ClobData) $(CLOBTYPE)");
+  K7QWriteFile(
+      macro,
+      "%DEFINE{\r\nCLOBTYPE=%EXEC \"TYPE @RZV_rGETINIDATA(\"html_path\")$(ClobData)\"\r\n%}\r\n"
+      "<P>\n@F()</P>\r\n"
+      "@RZV_TRANSLATE(V_T.C,\"\\\",ClobData) $(CLOBTYPE)");
   ASSERT_EQ(RunK7qExport({"export", macro, "-o", out}), 0);
   EXPECT_EQ(K7QReadFile(out),
             "%DEFINE{\nCLOBTYPE=%EXEC \"cat @RZV_rGETINIDATA(\"html_path\")$(ClobData)\"\n%}\n"

@@ -14,12 +14,10 @@ namespace {
 // by hand line by line.
 std::string CampaignText(const std::string& f, const std::string& n, const std::string& d1,
                          const std::string& d2, const std::string& t1, const std::string& t2) {
-  return "<!-- CAMP Start " + f + " -->\n" +
-         "@RZV_ASSIGN(CAMP_NUMBER, \"" + n + "\")\n" +
-         "@RZV_ASSIGN(CAMP_START, \"" + d1 + "\")\n" +
-         "@RZV_ASSIGN(CAMP_END, \"" + d2 + "\")\n" +
-         "@RZV_ASSIGN(CAMP_TABLE1, \"" + t1 + "\")\n" +
-         "@RZV_ASSIGN(CAMP_TABLE2, \"" + t2 + "\")\n" +
+  return "<!-- CAMP Start " + f + " -->\n" + "@RZV_ASSIGN(CAMP_NUMBER, \"" + n + "\")\n" +
+         "@RZV_ASSIGN(CAMP_START, \"" + d1 + "\")\n" + "@RZV_ASSIGN(CAMP_END, \"" + d2 + "\")\n" +
+         "@RZV_ASSIGN(CAMP_TABLE1, \"" + t1 + "\")\n" + "@RZV_ASSIGN(CAMP_TABLE2, \"" + t2 +
+         "\")\n" +
          "\n"
          "@RZV_DATE(\"S\", _NOWDATE)\n"
          "%if (($(CAMP_END) >= $(_NOWDATE)) && ($(CAMP_START) <= $(_NOWDATE)))\n"
@@ -45,8 +43,7 @@ TEST_F(Campaigns, TextCarriesDatesNumberAndTables) {
   EXPECT_EQ(m_block.GetCampaignText("f"),
             CampaignText("F", "1", "19980401", "19980430", "T1", "T2"));
   // Same day for start and end; the number is the position + 1.
-  EXPECT_EQ(m_block.GetCampaignText("G"),
-            CampaignText("G", "2", "20011231", "20011231", "A", "B"));
+  EXPECT_EQ(m_block.GetCampaignText("G"), CampaignText("G", "2", "20011231", "20011231", "A", "B"));
   EXPECT_EQ(m_block.GetCampaignText("H"), "");
 
   m_block.Modify(0, Day(1999, 1, 2), Day(1999, 2, 3), "F", "T1", "T3", "");
@@ -91,8 +88,7 @@ TEST_F(Campaigns, OnlyTheFirstCallOfAListedFunctionGetsCampaignText) {
 
 TEST_F(Campaigns, CallWithoutCampaignGetsABareLineBreak) {
   m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "G", "T1", "T2", "");
-  EXPECT_EQ(m_block.InsertCampaignText("a\r\n@F()\r\n@G()", KnownFunction),
-            "a\r\n\n@F()\r\n@G()");
+  EXPECT_EQ(m_block.InsertCampaignText("a\r\n@F()\r\n@G()", KnownFunction), "a\r\n\n@F()\r\n@G()");
   EXPECT_EQ(m_block.InsertCampaignText("no call @ here", KnownFunction), "no call @ here");
 }
 

@@ -18,7 +18,8 @@ TEST(MacroExport, Converts) {
   const ConvertCase cases[] = {
       {"CR LF pairs become line feeds", "%DEFINE{\r\nA=\"1\"\r\n%}\r\n", "%DEFINE{\nA=\"1\"\n%}\n"},
       {"a line ending in a bare line feed keeps its last character",
-       "<P>\r\n\n@F()\r\n%endif\n<!-- CAMP End -->\n@G()", "<P>\n\n@F()\n%endif\n<!-- CAMP End -->\n@G()"},
+       "<P>\r\n\n@F()\r\n%endif\n<!-- CAMP End -->\n@G()",
+       "<P>\n\n@F()\n%endif\n<!-- CAMP End -->\n@G()"},
       {"the last piece without a line feed stays", "a\r\nlast\r", "a\nlast\r"},
       {"an empty line of CR LF", "\r\n\r\n", "\n\n"},
       {"only the upper-case command when both are there",
