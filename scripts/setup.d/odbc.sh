@@ -20,20 +20,9 @@ k7q_setup_odbc() {
     fi
   fi
 
-  # The sample database, made from its SQL script when missing or older than it.
-  local data_home="${XDG_DATA_HOME:-$HOME/.local/share}/k7q"
-  local db="$data_home/shop.db"
-  local sql="$here/data/sample/shop.sql"
-  mkdir -p "$data_home"
-  if [ -f "$sql" ] && { [ ! -f "$db" ] || [ "$sql" -nt "$db" ]; }; then
-    local maker="$here/data/sample/make_sample_db.sh"
-    if [ -x "$maker" ]; then
-      "$maker" "$db"
-    else
-      rm -f "$db.new"
-      sqlite3 -bail "$db.new" <"$sql" && mv -f "$db.new" "$db"
-    fi
-  fi
+  # The sample database is made by the build (share/tovra/sample/shop.db of
+  # the build tree scripts/run uses); the data source points there.
+  local db="$here/build/share/tovra/sample/shop.db"
 
   # The user data source (~/.odbc.ini, or $ODBCINI when set).
   if ! odbcinst -q -s -h -n K7QSample >/dev/null 2>&1; then

@@ -11,6 +11,8 @@ inline constexpr const char* kDsnA = "K7QTestA";
 inline constexpr const char* kDsnB = "K7QTestB";
 inline constexpr const char* kDsnBroken = "K7QTestBroken";
 inline constexpr const char* kDsnPg = "K7QTestPg";
+// The bundled sample database of the build tree.
+inline constexpr const char* kDsnSample = "K7QTestSample";
 
 // Paths of the SQLite files behind kDsnA and kDsnB.
 std::string SqliteFile(const char* dsn);

@@ -50,6 +50,8 @@ void WriteDataSources() {
     ini += std::string("[") + dsn + "]\nDriver=SQLite3\nDatabase=" + SqliteFile(dsn) + "\n\n";
   }
   ini += std::string("[") + kDsnBroken + "]\nDriver=K7QNoSuchDriver\n\n";
+  ini += std::string("[") + kDsnSample + "]\nDriver=SQLite3\nDatabase=" K7Q_DATA_DIR
+         "/sample/shop.db\n\n";
   ini += PostgresSection();
   K7QWriteFile(g_folder->File("odbc.ini"), ini);
   ::setenv("ODBCINI", g_folder->File("odbc.ini").c_str(), 1);
