@@ -1,6 +1,8 @@
 #include "K7QBldFunctionBlock.h"
 
 #include <algorithm>
+#include <cctype>
+#include <unordered_map>
 
 #include "K7QBldCampaignBlock.h"
 #include "K7QBldCp932.h"
@@ -45,6 +47,15 @@ bool CK7QBldFunctionBlock::IsUsableName(std::string_view name) {
   // The macro's own pages are "TITLE_HTML_INPUT.htm" and "TITLE_HTML_REPORT.htm".
   return !CK7QBldGroceries::EqualNoCase(name, "HTML_INPUT") &&
          !CK7QBldGroceries::EqualNoCase(name, "HTML_REPORT");
+}
+
+std::string CK7QBldFunctionBlock::NameKey(std::string_view name) {
+  std::string key(name);
+  for (std::size_t i = 0; i < key.size(); i += K7QCp932::CharLength(key, i)) {
+    if (K7QCp932::CharLength(key, i) == 1)
+      key[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(key[i])));
+  }
+  return key;
 }
 
 void CK7QBldFunctionBlock::ReportUnusableName(unsigned id, const std::string& name) const {
@@ -146,14 +157,12 @@ void CK7QBldFunctionBlock::SetSqlText(int index, const std::string& text) {
 }
 
 void CK7QBldFunctionBlock::Reorder(const std::vector<std::string>& names) {
+  std::unordered_map<std::string, std::size_t> ranks;
+  for (std::size_t r = 0; r < names.size(); ++r) ranks.emplace(NameKey(names[r]), r);
   std::vector<std::size_t> rank(m_entries.size(), names.size());
   for (std::size_t i = 0; i < m_entries.size(); ++i) {
-    for (std::size_t r = 0; r < names.size(); ++r) {
-      if (CK7QBldGroceries::EqualNoCase(m_entries[i].name, names[r])) {
-        rank[i] = r;
-        break;
-      }
-    }
+    const auto found = ranks.find(NameKey(m_entries[i].name));
+    if (found != ranks.end()) rank[i] = found->second;
   }
   std::vector<std::size_t> order(m_entries.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -259,6 +268,10 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
 bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
                                           const std::string& folder,
                                           const std::string& functionPrefix) {
+  // Names already listed, so that reading many functions stays linear.
+  std::unordered_map<std::string, int> listed;
+  for (std::size_t i = 0; i < m_entries.size(); ++i)
+    listed.emplace(NameKey(m_entries[i].name), static_cast<int>(i));
   for (const std::string& path : paths) {
     const std::size_t dot = K7QCp932::FindLast(path, '.');
     const std::string name =
@@ -341,11 +354,13 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
 
       CK7QBldSQL statement;
       statement.ParseText(sql, &m_groceries);
-      int index = FindByName(name);
+      const auto found = listed.find(NameKey(name));
+      int index = found == listed.end() ? -1 : found->second;
       if (index >= 0) {
         Modify(index, flag, name, comment, page, statement, messages, kind);
       } else {
         index = Add(flag, name, comment, page, statement, messages, kind);
+        if (index >= 0) listed.emplace(NameKey(name), index);
       }
       if (index >= 0 && statement.BuildText() != sql) SetSqlText(index, sql);
       K7QFile::Remove(path);

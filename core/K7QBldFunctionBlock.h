@@ -105,6 +105,9 @@ class CK7QBldFunctionBlock {
   // separator, dot, parenthesis or control character, not empty, and not
   // the name of one of the macro's own pages.
   static bool IsUsableName(std::string_view name);
+  // A key under which names that compare equal ignoring case are equal
+  // (ASCII letters folded, double-byte characters kept), for hashing.
+  static std::string NameKey(std::string_view name);
   // Shows `id` followed by the refused name.
   void ReportUnusableName(unsigned id, const std::string& name) const;
 

@@ -1,6 +1,7 @@
 #include "K7QBldMacroFile.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "K7QBldCampaignBlock.h"
 #include "K7QBldCp932.h"
@@ -72,8 +73,11 @@ bool CK7QBldMacroFile::Assemble(const std::string& macroPath, const std::string&
                                 const K7QStringList& functionPaths,
                                 const CK7QBldCampaignBlock& campaigns,
                                 const CK7QBldFunctionBlock& functions) const {
-  const CK7QBldCampaignBlock::IsFunction isFunction = [&functions](std::string_view name) {
-    return functions.FindByName(name) >= 0;
+  std::unordered_set<std::string> names;
+  for (int i = 0; i < functions.GetCount(); ++i)
+    names.insert(CK7QBldFunctionBlock::NameKey(functions.Entry(i)->name));
+  const CK7QBldCampaignBlock::IsFunction isFunction = [&names](std::string_view name) {
+    return names.count(CK7QBldFunctionBlock::NameKey(name)) > 0;
   };
   bool ok = true;
   try {
@@ -128,7 +132,7 @@ bool CK7QBldMacroFile::Split(const std::string& restorePath, const std::string& 
     // Functions: pieces through "%}" until the collected text holds the
     // header and the next piece starts something else.
     std::size_t pos = SkipBlanks(t, defineEnd);
-    std::vector<std::string> accepted;
+    std::unordered_set<std::string> accepted;
     while (true) {
       const std::size_t next = K7QCp932::Find(t, "%FUNCTION", pos);
       if (next == npos || (htmlStart != npos && next > htmlStart)) break;
@@ -150,21 +154,17 @@ bool CK7QBldMacroFile::Split(const std::string& restorePath, const std::string& 
         functions.ReportUnusableName(kIdsUnsafeFunctionName, name);
         continue;
       }
+      // A second function of the same name (ignoring case) is left out: the
+      // macro processor would not reach it either.
+      if (!accepted.insert(CK7QBldFunctionBlock::NameKey(name)).second) continue;
       const std::string path = ComponentPath(folder, title, "k7q_fun_" + name);
       K7QFile::WriteAll(path, pageObjects.RevertObjectComments(function, name));
-      const bool listed = std::any_of(accepted.begin(), accepted.end(), [&name](const std::string& n) {
-        return CK7QBldGroceries::EqualNoCase(n, name);
-      });
-      if (listed) continue;  // a second function of that name replaced the first's file
-      accepted.push_back(name);
       result.order.push_back(name);
       (Contains(function, kGeneratorLine) ? result.builderMade : result.others).push_back(path);
     }
 
     const CK7QBldCampaignBlock::IsFunction isFunction = [&accepted](std::string_view name) {
-      return std::any_of(accepted.begin(), accepted.end(), [name](const std::string& n) {
-        return CK7QBldGroceries::EqualNoCase(n, name);
-      });
+      return accepted.count(CK7QBldFunctionBlock::NameKey(name)) > 0;
     };
 
     // Pages: the input section through its first "%}", then the rest.
