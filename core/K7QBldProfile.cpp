@@ -1,5 +1,6 @@
 #include "K7QBldProfile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <unordered_map>
@@ -105,11 +106,11 @@ std::string FontFragment(const CK7QBldProfileColumn& c, std::uint32_t color, std
 }
 
 std::string AbsoluteFolder(const std::string& path) {
-  std::string folder = K7QFile::Folder(path);
-  if (folder.empty()) folder = ".";
+  const std::string folder = K7QFile::Folder(path);
+  const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
   std::error_code ec;
-  std::filesystem::path abs = std::filesystem::absolute(folder, ec);
-  if (ec) abs = folder;
+  std::filesystem::path abs = std::filesystem::absolute(dir, ec);
+  if (ec) abs = dir;
   std::string out = abs.lexically_normal().string();
   while (out.size() > 1 && out.back() == '/') out.pop_back();
   return out;
@@ -138,10 +139,23 @@ class CK7QBldProfile::CReader {
   bool m_closed = false;
   std::string m_sampleName;
   std::string m_sampleValue;
-  // Tables by exact name, and the first column that a sample name fills:
-  // both keep the reading linear in the size of the file.
+  using Position = std::pair<std::size_t, std::size_t>;  // table, column
+  const std::string& ReferenceAt(const Position& p) const {
+    return m_profile.m_tables[p.first].Columns()[p.second].m_reference;
+  }
+  void Attach(const Position& p);
+
+  // Tables by exact name: column lines of one table need not be adjacent.
   std::unordered_map<std::string, std::size_t> m_tableIndex;
-  std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> m_sampleIndex;
+  // Columns a sample block can fill, in file order. The creator numbers its
+  // sample names in that order, so they are usually strictly ascending: then
+  // each block is found next to the previous one, or by binary search.
+  // Otherwise (duplicates, hand-made files) a hash index finds the first match.
+  std::vector<Position> m_sampleColumns;
+  bool m_samplesAscending = true;
+  std::string m_lastSampleKey;
+  std::size_t m_sampleCursor = 0;
+  std::unordered_map<std::string, Position> m_sampleIndex;
   bool m_sampleIndexBuilt = false;
 };
 
@@ -278,9 +292,31 @@ int CK7QBldProfile::CReader::Classify(const std::string& reference, int typeCode
 }
 
 void CK7QBldProfile::CReader::AddColumnLine(std::string_view line) {
+  auto& tables = m_profile.m_tables;
+  std::vector<CK7QBldProfileColumn>* columns = nullptr;
+  bool added = false;
+  bool listed = false;
   try {
-    CK7QBldProfileColumn c;
-    c.m_table = Field(line, kTableOffset, kNameWidth);
+    const std::string_view table = Field(line, kTableOffset, kNameWidth);
+    // Column lines come grouped by table, so the last table is nearly always the one.
+    std::size_t index = tables.size();
+    if (!tables.empty() && tables.back().Name() == table) {
+      index = tables.size() - 1;
+    } else if (auto it = m_tableIndex.find(std::string(table)); it != m_tableIndex.end()) {
+      index = it->second;
+    } else {
+      // Tables of one database tend to have similar widths; growing a
+      // vector of column records column by column would move them repeatedly.
+      const std::size_t guess = tables.empty() ? 8 : std::max<std::size_t>(8, tables.back().Columns().size());
+      tables.emplace_back(std::string(table));
+      tables.back().Columns().reserve(guess);
+      m_tableIndex.emplace(table, index);
+    }
+    // Filled in place: a column record is large and the lines are many.
+    columns = &tables[index].Columns();
+    CK7QBldProfileColumn& c = columns->emplace_back();
+    added = true;
+    c.m_table = table;
     c.m_column = Field(line, kColumnOffset, kNameWidth);
     c.m_typeName = Field(line, kTypeOffset, kNameWidth);
     c.m_length = Field(line, kLengthOffset, kLengthWidth);
@@ -288,46 +324,54 @@ void CK7QBldProfile::CReader::AddColumnLine(std::string_view line) {
     if (line.size() > kReferenceOffset) c.m_reference = TrimRightView(line.substr(kReferenceOffset));
     c.m_typeCode = CK7QBldProfileColumn::TypeCode(c.m_typeName);
     c.m_kind = Classify(c.m_reference, c.m_typeCode);
-
-    auto& tables = m_profile.m_tables;
-    // Column lines come grouped by table, so the last table is nearly always the one.
-    std::size_t index = tables.size();
-    if (!tables.empty() && tables.back().Name() == c.m_table) {
-      index = tables.size() - 1;
-    } else if (auto it = m_tableIndex.find(c.m_table); it != m_tableIndex.end()) {
-      index = it->second;
-    } else {
-      tables.emplace_back(c.m_table);
-      m_tableIndex.emplace(c.m_table, index);
+    if (!c.m_reference.empty() && !CK7QBldProfileColumn::IsFileKind(c.m_kind)) {
+      std::string key = FoldCase(c.m_reference);
+      m_sampleColumns.emplace_back(index, columns->size() - 1);
+      listed = true;
+      if (m_sampleColumns.size() > 1 && !(m_lastSampleKey < key)) m_samplesAscending = false;
+      m_lastSampleKey = std::move(key);
     }
-    tables[index].Columns().push_back(std::move(c));
   } catch (const std::bad_alloc& e) {
     // That column is lost; the rest of the profile is still worth reading.
+    if (listed) m_sampleColumns.pop_back();
+    if (added) columns->pop_back();
     m_profile.m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
   }
 }
 
-void CK7QBldProfile::CReader::AttachSample() {
-  // Only a named block can fill a column: a column without reference has no sample.
-  if (m_sampleName.empty()) return;
-  auto& tables = m_profile.m_tables;
-  if (!m_sampleIndexBuilt) {
-    m_sampleIndexBuilt = true;
-    for (std::size_t t = 0; t < tables.size(); ++t) {
-      const auto& columns = tables[t].Columns();
-      for (std::size_t i = 0; i < columns.size(); ++i) {
-        const auto& c = columns[i];
-        if (c.m_reference.empty() || CK7QBldProfileColumn::IsFileKind(c.m_kind)) continue;
-        // The first column in table and column order wins.
-        m_sampleIndex.emplace(FoldCase(c.m_reference), std::make_pair(t, i));
-      }
-    }
-  }
-  const auto it = m_sampleIndex.find(FoldCase(m_sampleName));
-  if (it == m_sampleIndex.end()) return;
-  auto& c = tables[it->second.first].Columns()[it->second.second];
+void CK7QBldProfile::CReader::Attach(const Position& p) {
+  auto& c = m_profile.m_tables[p.first].Columns()[p.second];
   c.m_sample = m_sampleValue;
   c.m_kind = kKindSample;
+}
+
+void CK7QBldProfile::CReader::AttachSample() {
+  // Only a named block can fill a column: a column without reference has no sample.
+  if (m_sampleName.empty() || m_sampleColumns.empty()) return;
+  const std::string key = FoldCase(m_sampleName);
+  if (m_samplesAscending) {
+    // Names are unique here, so the one match is the first match.
+    if (m_sampleCursor < m_sampleColumns.size() &&
+        FoldCase(ReferenceAt(m_sampleColumns[m_sampleCursor])) == key) {
+      Attach(m_sampleColumns[m_sampleCursor++]);
+      return;
+    }
+    const auto it = std::lower_bound(
+        m_sampleColumns.begin(), m_sampleColumns.end(), key,
+        [this](const Position& p, const std::string& k) { return FoldCase(ReferenceAt(p)) < k; });
+    if (it == m_sampleColumns.end() || FoldCase(ReferenceAt(*it)) != key) return;
+    m_sampleCursor = static_cast<std::size_t>(it - m_sampleColumns.begin()) + 1;
+    Attach(*it);
+    return;
+  }
+  if (!m_sampleIndexBuilt) {
+    m_sampleIndexBuilt = true;
+    m_sampleIndex.reserve(m_sampleColumns.size());
+    // emplace keeps the earliest column of each name.
+    for (const auto& p : m_sampleColumns) m_sampleIndex.emplace(FoldCase(ReferenceAt(p)), p);
+  }
+  const auto it = m_sampleIndex.find(key);
+  if (it != m_sampleIndex.end()) Attach(it->second);
 }
 
 void CK7QBldProfile::Clear() {

@@ -214,6 +214,37 @@ TEST_F(ProfileFixture, ReadingAgainStartsFromNothing) {
   EXPECT_EQ(profile.DatabaseKind(), kDatabaseVq5);
 }
 
+TEST_F(ProfileFixture, SampleBlocksInAnyOrderFindTheirColumns) {
+  // References in ascending order (as the creator numbers them) and in no
+  // order at all; blocks in reverse order, one missing, one unknown.
+  const std::vector<std::vector<std::string>> referenceOrders = {
+      {"SMP00000", "SMP00001", "SMP00002", "SMP00003"},
+      {"SMP00002", "SMP00000", "SMP00003", "SMP00001"},
+  };
+  CK7QTempDir dir;
+  const std::string path = dir.File("order.k7q_pro");
+  for (const auto& refs : referenceOrders) {
+    std::string bytes = K7QReadFile(Fixture("nosamples.k7q_pro"));
+    bytes = bytes.substr(0, bytes.find("Information {\r\n") + 15);
+    for (std::size_t i = 0; i < refs.size(); ++i) {
+      std::string line = "t                  c" + std::to_string(i) +
+                         "                 INTEGER            10          0      " + refs[i];
+      bytes += line + "\r\n";
+    }
+    bytes += "}\r\n";
+    for (const char* name : {"SMP00009", "SMP00003", "SMP00001", "SMP00000"})
+      bytes += std::string(name) + " {\r\nvalue of " + name + "\r\n}\r\n";
+    K7QWriteFile(path, bytes);
+    ASSERT_TRUE(profile.Read(path));
+    const auto all = AllColumns(profile);
+    ASSERT_EQ(all.size(), refs.size());
+    for (std::size_t i = 0; i < refs.size(); ++i) {
+      EXPECT_EQ(all[i]->m_reference, refs[i]);
+      EXPECT_EQ(all[i]->m_sample, refs[i] == "SMP00002" ? "" : "value of " + refs[i]);
+    }
+  }
+}
+
 // ---- input from outside: nothing may crash, hang or be trusted ----------
 
 TEST_F(ProfileFixture, EveryTruncationGivesTheRightResult) {
