@@ -43,7 +43,7 @@ void CK7QBldMacro::Reset() {
   m_inputNames.clear();
   m_campaigns.RemoveAll();
   m_pageObjects.RemoveAll();
-  m_imagePath = "/";
+  m_imagePath.assign(1, '/');  // a literal here trips a false -Wrestrict of g++ 12 at -O3
 }
 
 void CK7QBldMacro::CollectFormFieldNames(const std::string& pagePath) {
