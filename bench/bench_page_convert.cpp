@@ -1,0 +1,136 @@
+// Converting report pages after editing: 100 KB, 1 MB and 10 MB pages with a
+// table loop every few KB. Besides the Google Benchmark runs, two modes serve
+// bench/page_convert_vs_sed.sh:
+//   bench_page_convert --write-pages DIR   writes DIR/page_100k.htm, _1m, _10m
+//   bench_page_convert --convert PAGE N    converts PAGE N times, prints the best seconds
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "K7QBldFile.h"
+#include "K7QBldGroceries.h"
+#include "K7QBldMacro.h"
+#include "K7QBldPageConverter.h"
+
+namespace {
+
+class CQuietUi : public IK7QBldUserInterface {
+ public:
+  std::string String(unsigned) const override { return {}; }
+  int Prompt(unsigned id, const std::string&, K7QIcon, K7QButtons) override {
+    if (id != 0) std::fprintf(stderr, "message %u\n", id);
+    return kIdOk;
+  }
+  void SetDocumentModified() override {}
+  int SelectNextObject() override { return 0; }
+  int SelectPreviousObject() override { return 0; }
+};
+
+// About 2.5 KB of text, then a table loop of about 700 bytes.
+std::string Unit(int n) {
+  static const std::string filler = [] {
+    std::string text;
+    // "ソフト" in CP932: its first character's trail byte is a backslash.
+    const std::string so = "\x83\x5C\x83\x74\x83\x67";
+    while (text.size() < 2500)
+      text += "<P>Plain text of the page, " + so + " with an anchor <A href=\"x.htm\">here</A>.</P>\r\n";
+    return text;
+  }();
+  auto tag = [](const char* variable, const char* shown) {
+    return std::string("<K7Q macro=\"$(V_") + variable + ")\"><FONT color=\"#800080\">" + shown +
+           "</FONT></K7Q>";
+  };
+  const std::string name = "L" + std::to_string(n);
+  return filler + "<IMG src=\"k7q_loop_start.gif\" alt=\"TABLE:" + name +
+         "\" height=\"11\" width=\"436\">\r\n\r\n<TABLE border=\"1\">\r\n    <TR>\r\n"
+         "        <TH>Name</TH>\r\n        <TH>Price</TH>\r\n        <TH>Stock</TH></TR>\r\n"
+         "    <TR>\r\n        <TD>" +
+         tag("products.name", "Tea") + "</TD>\r\n        <TD>" + tag("products.price", "480.00") +
+         "</TD>\r\n        <TD><A href=\"item?id=$(V_products.id)\">" + tag("products.stock", "12") +
+         "</A></TD></TR>\r\n</TABLE>\r\n\r\n"
+         "<IMG src=\"k7q_loop_end.gif\" height=\"10\" width=\"438\">\r\n";
+}
+
+std::string MakePage(std::size_t size) {
+  std::string page = "<HTML><BODY>\r\n";
+  for (int n = 0; page.size() < size; ++n) page += Unit(n);
+  return page + "</BODY></HTML>\r\n";
+}
+
+// One conversion as after editing: the page is read, validated and cut into
+// its converted page and one function component per loop, which are written.
+bool ConvertOnce(const std::string& page) {
+  CQuietUi ui;
+  CK7QBldGroceries groceries(ui);
+  CK7QBldMacro macro(groceries);
+  CK7QBldPageConverter converter(macro);
+  K7QStringList components;
+  const bool ok = converter.ConvertAfterEditing(page, components, false);
+  for (const std::string& c : components) K7QFile::Remove(c);
+  return ok;
+}
+
+std::string ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "k7q-bench-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) std::abort();
+  return pattern;
+}
+
+void BM_ConvertPage(benchmark::State& state) {
+  const std::string folder = ScratchFolder();
+  const std::string page = folder + "/page_HTML_REPORT.htm";
+  const std::string text = MakePage(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    K7QFile::WriteAll(page, text);
+    state.ResumeTiming();
+    if (!ConvertOnce(page)) state.SkipWithError("conversion failed");
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(text.size()));
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_ConvertPage)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+
+int WritePages(const std::string& dir) {
+  for (const auto& [name, size] : {std::pair{"100k", 100 << 10}, std::pair{"1m", 1 << 20},
+                                   std::pair{"10m", 10 << 20}}) {
+    K7QFile::WriteAll(dir + "/page_" + name + ".htm", MakePage(static_cast<std::size_t>(size)));
+  }
+  return 0;
+}
+
+// Best of `runs` conversions of a copy of `source` (the conversion rewrites the page).
+int TimeConversion(const std::string& source, int runs) {
+  const std::string folder = ScratchFolder();
+  const std::string page = folder + "/page.htm";
+  const std::string text = K7QFile::ReadAll(source);
+  double best = 1e9;
+  for (int i = 0; i < runs; ++i) {
+    K7QFile::WriteAll(page, text);
+    const auto start = std::chrono::steady_clock::now();
+    if (!ConvertOnce(page)) return 1;
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    best = std::min(best, elapsed.count());
+  }
+  std::filesystem::remove_all(folder);
+  std::printf("%.6f\n", best);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--write-pages") == 0) return WritePages(argv[2]);
+  if (argc == 4 && std::strcmp(argv[1], "--convert") == 0)
+    return TimeConversion(argv[2], std::atoi(argv[3]));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
