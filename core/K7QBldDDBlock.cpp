@@ -78,6 +78,24 @@ std::size_t RestOfLine(std::string_view text, std::size_t from) {
   return lf == std::string_view::npos ? text.size() - from : lf + 1 - from;
 }
 
+// Length of the text that stood between the author's cell and the object
+// comment, taken from the front of `text` at `from`. The writer puts the
+// comment on a line of its own after the cell's line, so that text ends in a
+// line feed and the comment's own line end follows it: the first non-empty
+// piece ending in a line feed that is followed by a line end (or the end of
+// the text). Searching stops at `limit` (the next object comment), where the
+// rest of the line is taken instead.
+std::size_t AfterLength(std::string_view text, std::size_t from, std::size_t limit) {
+  for (std::size_t lf = text.find('\n', from); lf != std::string_view::npos && lf < limit;
+       lf = text.find('\n', lf + 1)) {
+    const std::size_t next = lf + 1;
+    if (next >= text.size() || text[next] == '\n' ||
+        (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n'))
+      return next - from;
+  }
+  return RestOfLine(text, from);
+}
+
 bool EndsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
@@ -303,11 +321,15 @@ std::string CK7QBldDDBlock::RevertObjectComments(std::string_view text,
     }
     std::size_t rest = endAt + endMarker.size();
     if (rest < text.size() && text[rest] == '\n') ++rest;
-    // The text between the cell and the comment was the rest of the cell's
-    // line; without a cell there was none.
+    // Without a cell there was no text between it and the comment.
     const bool hadCell =
         parsed.kind == kPageObjectBackground ? EndsWith(before, kCellClose) : !cell.empty();
-    const std::size_t afterLength = hadCell ? RestOfLine(text, rest) : 0;
+    std::size_t afterLength = 0;
+    if (hadCell) {
+      std::size_t limit = K7QCp932::Find(text, kObjectOpen, rest);
+      if (limit == std::string_view::npos) limit = text.size();
+      afterLength = AfterLength(text, rest, limit);
+    }
     out.append(before);
     out.append(cell);
     out.append(text.substr(rest, afterLength));

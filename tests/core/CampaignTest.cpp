@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <random>
 #include <string>
 
 #include "K7QBldCampaignBlock.h"
@@ -113,6 +114,31 @@ TEST_F(Campaigns, OpenTakesOutExactlyWhatTheSavePutIn) {
   std::string text = "a\r\n@F()";
   EXPECT_FALSE(CK7QBldCampaignBlock::RemoveCallBreak(text, KnownFunction));
   EXPECT_EQ(text, "a\r\n@F()");
+}
+
+// Sections made at random from calls, e-mail addresses, library calls,
+// double-byte text and CR LF lines: what the save puts in, the open takes
+// out again, whatever the first call is.
+TEST_F(Campaigns, RandomSectionsSurviveSaveAndOpen) {
+  m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "G", "T1", "T2", "");
+  const std::string pieces[] = {"\r\n",        "<P>", "a@b.example",    "@F()", "@G()", "@X()",
+                                "@RZV_DATE()", " ",   K7QSjis("ソ表@"), "@",    "()"};
+  std::mt19937 random(1998);
+  for (int round = 0; round < 500; ++round) {
+    std::string section = "%HTML(REPORT){\r\n";
+    const int count = static_cast<int>(random() % 10);
+    for (int i = 0; i < count; ++i) section += pieces[random() % std::size(pieces)];
+    section += "\r\n%}\r\n";
+    SCOPED_TRACE(section);
+    const std::string saved = m_block.InsertCampaignText(section, KnownFunction);
+    CK7QScriptedUi ui;
+    CK7QBldGroceries groceries(ui);
+    CK7QBldCampaignBlock reopened(groceries);
+    std::string restored = reopened.ExtractCampaignsFromText(saved, 0);
+    EXPECT_EQ(CK7QBldCampaignBlock::RemoveCallBreak(restored, KnownFunction), saved != section);
+    EXPECT_EQ(restored, section);
+    EXPECT_EQ(reopened.GetCount(), saved.find("CAMP Start G") != std::string::npos ? 1 : 0);
+  }
 }
 
 // --- Opening: campaign blocks out of the macro -----------------------------
