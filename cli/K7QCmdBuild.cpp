@@ -1,6 +1,9 @@
 // k7q build: a macro from pages as the page editor leaves them, without a window.
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "K7QBldCp932.h"
@@ -59,6 +62,26 @@ std::string ParseArgs(const K7QArgs& args, Request& request) {
   return {};
 }
 
+// The working folder of one build: the profile is read from a copy here, so
+// the working pages and components never land in the author's profile folder.
+class CWorkFolder {
+ public:
+  CWorkFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "k7q-build-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) m_path = pattern;
+  }
+  ~CWorkFolder() {
+    std::error_code ec;
+    if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
+  }
+  CWorkFolder(const CWorkFolder&) = delete;
+  CWorkFolder& operator=(const CWorkFolder&) = delete;
+  const std::string& Path() const { return m_path; }
+
+ private:
+  std::string m_path;
+};
+
 // Puts a page where the builder keeps it and converts it as after editing.
 bool ConvertPage(CK7QBldMacro& macro, CK7QBldHTMLBlock& block, int side, const std::string& source,
                  const std::string& title) {
@@ -88,7 +111,19 @@ int Build(const Request& request) {
   CK7QConsoleUi ui;
   CK7QBldGroceries groceries(ui);
   CK7QBldMacro macro(groceries);
-  if (!macro.Profile().Read(request.profile)) {
+  const CWorkFolder work;
+  if (work.Path().empty()) {
+    std::fprintf(stderr, "k7q: build: cannot create a temporary folder\n");
+    return kExitFailed;
+  }
+  const std::string profile = K7QFile::Join(work.Path(), K7QFile::FileName(request.profile));
+  try {
+    if (K7QFile::Exists(request.profile)) K7QFile::CopyBinary(request.profile, profile);
+  } catch (const CK7QBldFileException& e) {
+    groceries.ReportFileException(e, __FILE__, __LINE__);
+    return kExitFailed;
+  }
+  if (!macro.Profile().Read(profile)) {
     ui.Message(kIdsProfileLoadFailed, K7QIcon::Stop);
     return kExitFailed;
   }
@@ -107,7 +142,6 @@ int Build(const Request& request) {
   bool ok = ConvertPage(macro, macro.Input(), kHtmlInput, request.input, title) &&
             ConvertPage(macro, macro.Report(), kHtmlReport, request.report, title) &&
             document.Save(request.output);
-  // The working pages lie in the profile folder; none of them is kept.
   document.DeleteWorkingFiles();
   if (!ok) return kExitFailed;
   std::printf("macro\t%s\n", request.output.c_str());
