@@ -43,7 +43,8 @@ void WriteProfile(const std::string& path, int tables) {
     std::snprintf(table, sizeof table, "table_%05d", t);
     for (int c = 0; c < kColumnsPerTable; ++c) {
       std::snprintf(column, sizeof column, "column_%03d", c);
-      std::snprintf(value, sizeof value, "value %d of %s.%s", t * kColumnsPerTable + c, table, column);
+      std::snprintf(value, sizeof value, "value %d of %s.%s", t * kColumnsPerTable + c, table,
+                    column);
       const int type = (t + c) % 6;
       writer.AddSampledColumn({table, column, kTypes[type], 10 + c, type == 2 ? 2 : 0}, value,
                               static_cast<std::size_t>(20 + c % 40));
@@ -81,7 +82,12 @@ void BM_ReadProfile(benchmark::State& state) {
   state.SetComplexityN(bytes);
   state.counters["columns"] = static_cast<double>(state.range(0) * kColumnsPerTable);
 }
-BENCHMARK(BM_ReadProfile)->Arg(256)->Arg(512)->Arg(1024)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_ReadProfile)
+    ->Arg(256)
+    ->Arg(512)
+    ->Arg(1024)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 }  // namespace
 

@@ -26,11 +26,21 @@ std::string Escape(const std::string& text) {
       continue;
     }
     switch (text[i]) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += text[i]; break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += text[i];
+        break;
     }
     ++i;
   }
@@ -66,9 +76,9 @@ int Show(const std::string& path) {
   PrintRecord(out, {"information_closed", loaded ? "yes" : "no"});
   for (const auto& table : profile.Tables()) {
     for (const auto& c : table.Columns()) {
-      PrintRecord(out, {c.m_table, c.m_column, c.m_typeName, c.m_length, c.m_scale,
-                        std::to_string(c.m_typeCode), std::to_string(c.m_kind), c.m_reference,
-                        c.m_sample});
+      PrintRecord(
+          out, {c.m_table, c.m_column, c.m_typeName, c.m_length, c.m_scale,
+                std::to_string(c.m_typeCode), std::to_string(c.m_kind), c.m_reference, c.m_sample});
     }
   }
   std::fwrite(out.data(), 1, out.size(), stdout);

@@ -107,7 +107,8 @@ std::string FontFragment(const CK7QBldProfileColumn& c, std::uint32_t color, std
 
 std::string AbsoluteFolder(const std::string& path) {
   const std::string folder = K7QFile::Folder(path);
-  const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
+  const std::filesystem::path dir =
+      folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
   std::error_code ec;
   std::filesystem::path abs = std::filesystem::absolute(dir, ec);
   if (ec) abs = dir;
@@ -307,7 +308,8 @@ void CK7QBldProfile::CReader::AddColumnLine(std::string_view line) {
     } else {
       // Tables of one database tend to have similar widths; growing a
       // vector of column records column by column would move them repeatedly.
-      const std::size_t guess = tables.empty() ? 8 : std::max<std::size_t>(8, tables.back().Columns().size());
+      const std::size_t guess =
+          tables.empty() ? 8 : std::max<std::size_t>(8, tables.back().Columns().size());
       tables.emplace_back(std::string(table));
       tables.back().Columns().reserve(guess);
       m_tableIndex.emplace(table, index);
@@ -321,7 +323,8 @@ void CK7QBldProfile::CReader::AddColumnLine(std::string_view line) {
     c.m_typeName = Field(line, kTypeOffset, kNameWidth);
     c.m_length = Field(line, kLengthOffset, kLengthWidth);
     c.m_scale = Field(line, kScaleOffset, kScaleWidth);
-    if (line.size() > kReferenceOffset) c.m_reference = TrimRightView(line.substr(kReferenceOffset));
+    if (line.size() > kReferenceOffset)
+      c.m_reference = TrimRightView(line.substr(kReferenceOffset));
     c.m_typeCode = CK7QBldProfileColumn::TypeCode(c.m_typeName);
     c.m_kind = Classify(c.m_reference, c.m_typeCode);
     if (!c.m_reference.empty() && !CK7QBldProfileColumn::IsFileKind(c.m_kind)) {
@@ -462,7 +465,8 @@ std::string CK7QBldProfile::ReferencePath(const CK7QBldProfileColumn& column) co
   return path;
 }
 
-bool CK7QBldProfile::ReadReferenceText(const CK7QBldProfileColumn& column, std::string& text) const {
+bool CK7QBldProfile::ReadReferenceText(const CK7QBldProfileColumn& column,
+                                       std::string& text) const {
   text.clear();
   const std::string path = ReferencePath(column);
   if (path.empty()) return false;

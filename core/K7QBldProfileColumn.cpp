@@ -33,6 +33,7 @@ int CK7QBldProfileColumn::KindOf(std::string_view reference, int typeCode) {
   if (CK7QBldGroceries::EqualNoCase(ext, "gif") || CK7QBldGroceries::EqualNoCase(ext, "bmp") ||
       CK7QBldGroceries::EqualNoCase(ext, "jpg"))
     return kKindImage;
-  if (CK7QBldGroceries::EqualNoCase(ext, "txt")) return typeCode == kTypeClob ? kKindClobText : kKindText;
+  if (CK7QBldGroceries::EqualNoCase(ext, "txt"))
+    return typeCode == kTypeClob ? kKindClobText : kKindText;
   return kKindNone;
 }

@@ -22,7 +22,7 @@ struct Picture {
 
 // Soft-serve on a cone, in the colours of the flavour.
 const Picture kPictures[] = {
-    {"product1.gif", Format::gif, 0xFFF8E7, 0x7BA05B, 0xD9A066},  // matcha
+    {"product1.gif", Format::gif, 0xFFF8E7, 0x7BA05B, 0xD9A066},   // matcha
     {"product2.jpg", Format::jpeg, 0xFDEFF2, 0xF28CA6, 0xD9A066},  // strawberry
     {"product3.bmp", Format::bmp, 0xEEF4FF, 0xFFFFF0, 0xC68E4E},   // vanilla
     {"product4.gif", Format::gif, 0xF4F0FF, 0x6B3E26, 0xD9A066},   // chocolate
@@ -56,9 +56,15 @@ bool Draw(const std::string& folder, const Picture& p) {
     return false;
   }
   switch (p.format) {
-    case Format::gif: gdImageGif(im, out); break;
-    case Format::jpeg: gdImageJpeg(im, out, 85); break;
-    case Format::bmp: gdImageBmp(im, out, 0); break;
+    case Format::gif:
+      gdImageGif(im, out);
+      break;
+    case Format::jpeg:
+      gdImageJpeg(im, out, 85);
+      break;
+    case Format::bmp:
+      gdImageBmp(im, out, 0);
+      break;
   }
   gdImageDestroy(im);
   const bool ok = std::fclose(out) == 0;

@@ -53,12 +53,12 @@ TEST_F(ShopProfile, ColumnSampleByKind) {
     const char* column;
     const char* text;
   } rows[] = {
-      {"customers", "name", "山田 太郎"},                // 4: the sample
-      {"products", "photo", "LOB00001.gif"},            // 1: the image file's name
-      {"products", "catalog", ""},                      // 0: nothing
-      {"order_items_detail", "flags", ""},              // 0: no reference
-      {"店舗", "店名", ""},                              // 4 without a block
-      {"products", "description",                       // 2: the file, lines converted
+      {"customers", "name", "山田 太郎"},     // 4: the sample
+      {"products", "photo", "LOB00001.gif"},  // 1: the image file's name
+      {"products", "catalog", ""},            // 0: nothing
+      {"order_items_detail", "flags", ""},    // 0: no reference
+      {"店舗", "店名", ""},                   // 4 without a block
+      {"products", "description",             // 2: the file, lines converted
        "本日のおすすめ：抹茶ソフト<BR>\r\nToday: matcha soft-serve<BR>\r\n"},
       {"products", "memo_long", "長いメモ<BR>\r\nlong memo<BR>\r\n"},  // 3
       {"products", "memo_wide", "ワイド<BR>\r\n"},                     // 3, upper-case .TXT
@@ -76,19 +76,22 @@ TEST_F(ShopProfile, ColumnHtmlForEveryKind) {
   EXPECT_EQ(profile.ColumnHtml(Column("products", "catalog"), color, false, "", ""), "***");
   EXPECT_EQ(profile.ColumnHtml(Column("products", "photo"), color, true, "p", "s"),
             "<K7Q macro=\"$(V_products.photo)\"><IMG SRC=\"LOB00001.gif\"></K7Q>");
-  EXPECT_EQ(profile.ColumnHtml(Column("products", "description"), color, false, "", ""),
-            K7QSjis("<K7Q macro=\"$(V_products.description)\" type=\"CLOB\"><FONT color=\"#123ABC\">"
-                    "本日のおすすめ：抹茶ソフト<BR>\r\nToday: matcha soft-serve<BR>\r\n</FONT></K7Q>"));
+  EXPECT_EQ(
+      profile.ColumnHtml(Column("products", "description"), color, false, "", ""),
+      K7QSjis("<K7Q macro=\"$(V_products.description)\" type=\"CLOB\"><FONT color=\"#123ABC\">"
+              "本日のおすすめ：抹茶ソフト<BR>\r\nToday: matcha soft-serve<BR>\r\n</FONT></K7Q>"));
   EXPECT_EQ(profile.ColumnHtml(Column("products", "memo_long"), color, true, "p", "s"),
             K7QSjis("<K7Q macro=\"$(V_products.memo_long)\"><FONT color=\"#123ABC\">"
                     "長いメモ<BR>\r\nlong memo<BR>\r\n</FONT></K7Q>"));
-  EXPECT_EQ(profile.ColumnHtml(Column("customers", "name"), color, false, "p", "s"),
-            K7QSjis("<K7Q macro=\"$(V_customers.name)\"><FONT color=\"#123ABC\">山田 太郎</FONT></K7Q>"));
+  EXPECT_EQ(
+      profile.ColumnHtml(Column("customers", "name"), color, false, "p", "s"),
+      K7QSjis("<K7Q macro=\"$(V_customers.name)\"><FONT color=\"#123ABC\">山田 太郎</FONT></K7Q>"));
   // The link form wraps the fragment; a colour beyond 24 bits keeps its low six digits.
-  EXPECT_EQ(profile.ColumnHtml(Column("customers", "id"), 0xFF00FF00u, true, "detail.k7q/report?id=",
-                               "&x=1"),
-            "<A href=\"detail.k7q/report?id=$(V_customers.id)&x=1\"><K7Q macro=\"$(V_customers.id)\">"
-            "<FONT color=\"#00FF00\">1</FONT></K7Q></A>");
+  EXPECT_EQ(
+      profile.ColumnHtml(Column("customers", "id"), 0xFF00FF00u, true,
+                         "detail.k7q/report?id=", "&x=1"),
+      "<A href=\"detail.k7q/report?id=$(V_customers.id)&x=1\"><K7Q macro=\"$(V_customers.id)\">"
+      "<FONT color=\"#00FF00\">1</FONT></K7Q></A>");
 
   CK7QBldProfileColumn sample;
   sample.m_table = "t";
@@ -143,7 +146,8 @@ TEST(ProfileFiles, ReferencesNeverLeaveTheProfileFolder) {
       {"d", kKindNone, "***"},  // an absolute path
       {"e", kKindNone, "***"},  // a real backslash after a double-byte character
       {"f", kKindClobText,
-       "<K7Q macro=\"$(V_products.f)\" type=\"CLOB\"><FONT color=\"#000000\">inside<BR>\r\n</FONT></K7Q>"},
+       "<K7Q macro=\"$(V_products.f)\" type=\"CLOB\"><FONT "
+       "color=\"#000000\">inside<BR>\r\n</FONT></K7Q>"},
       {"g", kKindNone, "***"},  // a link that leads outside
       // The trail byte 0x5C of a double-byte character is no separator.
       {"h", kKindImage, "<K7Q macro=\"$(V_products.h)\"><IMG SRC=\"\x83\x5CLOB.gif\"></K7Q>"},
@@ -170,14 +174,14 @@ TEST(ProfileText, ColumnQualifier) {
     const char* qualifier;
   } rows[] = {
       {"SELECT a.id, b.name FROM a, b", "name", "b"},
-      {"SELECT a.id, b.name FROM a, b", "NAME", "b"},            // column ignoring case
-      {"SELECT  t . id ,x.y FROM t", "id", "t"},                   // fields trimmed
-      {"SELECT id, name FROM t", "name", ""},                       // no qualifier
-      {"SELECT s.t.name FROM t", "name", ""},                       // three parts
-      {"select a.id from a", "id", ""},                             // keywords are case-sensitive
-      {"FROM a SELECT a.id", "id", ""},                             // SELECT must come first
-      {"SELECT a.id", "id", ""},                                    // no FROM
-      {"SELECT a.id, b.id FROM a, b WHERE c.id = 1", "id", "a"},    // the first item wins
+      {"SELECT a.id, b.name FROM a, b", "NAME", "b"},             // column ignoring case
+      {"SELECT  t . id ,x.y FROM t", "id", "t"},                  // fields trimmed
+      {"SELECT id, name FROM t", "name", ""},                     // no qualifier
+      {"SELECT s.t.name FROM t", "name", ""},                     // three parts
+      {"select a.id from a", "id", ""},                           // keywords are case-sensitive
+      {"FROM a SELECT a.id", "id", ""},                           // SELECT must come first
+      {"SELECT a.id", "id", ""},                                  // no FROM
+      {"SELECT a.id, b.id FROM a, b WHERE c.id = 1", "id", "a"},  // the first item wins
       {"", "id", ""},
   };
   for (const auto& r : rows) {
@@ -205,9 +209,9 @@ TEST(ProfileText, TypeCodesAndKinds) {
   const struct {
     const char* type;
     int code;
-  } codes[] = {{"DATE", 1},      {"decimal", 2},  {"Integer", 3},    {"SMALLINT", 4},
-               {"CHARACTER", 5}, {"VARCHAR", 6},  {"GRAPHIC", 7},    {"VARGRAPHIC", 8},
-               {"CLOB", 9},      {"BLOB", 10},    {"DBCLOB", 0},     {"LONGVARCHAR", 0},
+  } codes[] = {{"DATE", 1},      {"decimal", 2},      {"Integer", 3}, {"SMALLINT", 4},
+               {"CHARACTER", 5}, {"VARCHAR", 6},      {"GRAPHIC", 7}, {"VARGRAPHIC", 8},
+               {"CLOB", 9},      {"BLOB", 10},        {"DBCLOB", 0},  {"LONGVARCHAR", 0},
                {"VARCHAR2", 0},  {"UNKNOWN_TYPE", 0}, {"", 0}};
   for (const auto& c : codes) EXPECT_EQ(CK7QBldProfileColumn::TypeCode(c.type), c.code) << c.type;
 
@@ -216,10 +220,18 @@ TEST(ProfileText, TypeCodesAndKinds) {
     int typeCode;
     int kind;
   } kinds[] = {
-      {"", 9, kKindNone},           {"SMP00003", 6, kKindSample},   {"abc", 6, kKindSample},
-      {"x.tx", 6, kKindSample},     {"LOB00002.XXX", 10, kKindNone}, {"LOB1.gif", 10, kKindImage},
-      {"LOB1.BMP", 10, kKindImage}, {"LOB1.Jpg", 10, kKindImage},   {".gif", 10, kKindImage},
-      {"LOB1.txt", 9, kKindClobText}, {"LOB1.TXT", 0, kKindText},   {"LOB1.txt", 6, kKindText},
+      {"", 9, kKindNone},
+      {"SMP00003", 6, kKindSample},
+      {"abc", 6, kKindSample},
+      {"x.tx", 6, kKindSample},
+      {"LOB00002.XXX", 10, kKindNone},
+      {"LOB1.gif", 10, kKindImage},
+      {"LOB1.BMP", 10, kKindImage},
+      {"LOB1.Jpg", 10, kKindImage},
+      {".gif", 10, kKindImage},
+      {"LOB1.txt", 9, kKindClobText},
+      {"LOB1.TXT", 0, kKindText},
+      {"LOB1.txt", 6, kKindText},
       {"LOB1.png", 10, kKindNone},
   };
   for (const auto& k : kinds) {
@@ -240,14 +252,14 @@ TEST(ProfileText, SameStructure) {
     const char* column;
     const char* type;
   } columns[] = {
-      {"a", "id", "INTEGER"}, {"a", "name", "VARCHAR"}, {"B", "ID", "integer"},
-      {"B", "NAME", "varchar"}, {"c", "id", "INTEGER"}, {"c", "name", "CHARACTER"},
+      {"a", "id", "INTEGER"},   {"a", "name", "VARCHAR"}, {"B", "ID", "integer"},
+      {"B", "NAME", "varchar"}, {"c", "id", "INTEGER"},   {"c", "name", "CHARACTER"},
       {"d", "id", "INTEGER"},   {"e", "name", "VARCHAR"}, {"e", "id", "INTEGER"},
   };
   for (const auto& c : columns) ASSERT_TRUE(writer.AddColumn({c.table, c.column, c.type, 10, 0}));
   writer.Finish();
   ASSERT_TRUE(profile.Read(path));
-  EXPECT_TRUE(profile.SameStructure("a", "b"));   // tables and names ignoring case
+  EXPECT_TRUE(profile.SameStructure("a", "b"));  // tables and names ignoring case
   EXPECT_TRUE(profile.SameStructure("A", "a"));
   EXPECT_FALSE(profile.SameStructure("a", "c"));  // a type differs
   EXPECT_FALSE(profile.SameStructure("a", "d"));  // fewer columns

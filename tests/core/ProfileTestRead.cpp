@@ -46,7 +46,8 @@ const ColumnRow kShopColumns[] = {
     // A second run of lines for a table already known appends to it.
     {"customers", "email", "VARCHAR", "60", "0", 6, 4, "SMP00013", "taro@example.jp"},
     {"products", "id", "INTEGER", "10", "0", 3, 4, "SMP00005", "1001"},
-    {"products", "name", "VARCHAR", "60", "0", 6, 4, "SMP00006", "抹茶ソフトクリーム Matcha soft-serve"},
+    {"products", "name", "VARCHAR", "60", "0", 6, 4, "SMP00006",
+     "抹茶ソフトクリーム Matcha soft-serve"},
     {"products", "price", "DECIMAL", "10", "2", 2, 4, "SMP00007", "480.00"},
     {"products", "stock", "SMALLINT", "5", "0", 4, 4, "SMP00008", "120"},
     {"products", "description", "CLOB", "1048576", "0", 9, 2, "LOB00000.txt", ""},
@@ -298,7 +299,8 @@ TEST_F(ProfileFixture, MegabyteLinesAreReadLinearly) {
 
   // A huge reference on a column line and a huge sample value.
   std::string bytes = shop;
-  const std::string line = "customers          id                 INTEGER            10          0      SMP00000";
+  const std::string line =
+      "customers          id                 INTEGER            10          0      SMP00000";
   bytes.replace(bytes.find(line), line.size(), line.substr(0, 76) + big);
   bytes.replace(bytes.find("1          \r\n"), 1, big);
   K7QWriteFile(path, bytes);

@@ -2,14 +2,13 @@
 // in one step, and a writer-reader round trip.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <algorithm>
 #include <vector>
 
 #include "K7QBldCp932.h"
-
 #include "K7QBldProfile.h"
 #include "K7QBldProfileWriter.h"
 #include "K7QTestSupport.h"
@@ -40,9 +39,8 @@ TEST(ProfileWriter, WritesTheFormatByteForByte) {
   ASSERT_TRUE(w.AddSampledColumn({"customers", "kana", "VARCHAR", 3, 0}, K7QSjis("アイ"), 3));
   // A line break inside a value would end its block early.
   ASSERT_TRUE(w.AddSampledColumn({"customers", "memo", "VARCHAR", 20, 0}, "a\r\nb", 6));
-  ASSERT_TRUE(w.AddLobColumn({"products", "photo", "ABCDEFGHIJKLMNOPQRSTUV", 123456789012345LL,
-                              1234567},
-                             ".gif"));
+  ASSERT_TRUE(w.AddLobColumn(
+      {"products", "photo", "ABCDEFGHIJKLMNOPQRSTUV", 123456789012345LL, 1234567}, ".gif"));
   EXPECT_EQ(w.LastReference(), "LOB00000.gif");
   ASSERT_TRUE(w.AddColumn({"products", "price", "DECIMAL", -12345678901234LL, -3}));
   ASSERT_TRUE(w.AddLobColumn({"products", "manual", "CLOB", 1048576, 0}, ".txt"));
@@ -61,9 +59,13 @@ TEST(ProfileWriter, WritesTheFormatByteForByte) {
       "products           price              DECIMAL            -9999999999 -3     \r\n"
       "products           manual             CLOB               1048576     0      LOB00001.txt\r\n"
       "}\r\n"
-      "SMP00000 {\r\n" + K7QSjis("山田") + "      \r\n}\r\n"
+      "SMP00000 {\r\n" +
+      K7QSjis("山田") +
+      "      \r\n}\r\n"
       "SMP00001 {\r\n     \r\n}\r\n"
-      "SMP00002 {\r\n" + K7QSjis("ア") + " \r\n}\r\n"
+      "SMP00002 {\r\n" +
+      K7QSjis("ア") +
+      " \r\n}\r\n"
       "SMP00003 {\r\na  b  \r\n}\r\n";
   EXPECT_EQ(K7QReadFile(path), expected);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
@@ -84,7 +86,7 @@ TEST(ProfileWriter, RefusesWhatTheFormatCannotHold) {
   ASSERT_TRUE(w.Begin(path, {"VQ5", std::string(31, 'n'), "", ""}));
 
   const K7QProfileColumnDef refused[] = {
-      {std::string(19, 't'), "c", "INTEGER", 1, 0},  // 19 bytes
+      {std::string(19, 't'), "c", "INTEGER", 1, 0},             // 19 bytes
       {"t", K7QSjis("あいうえおかきくけこ"), "INTEGER", 1, 0},  // 20 bytes
       {"", "c", "INTEGER", 1, 0},
       {"t", "", "INTEGER", 1, 0},
@@ -140,7 +142,8 @@ TEST(ProfileWriter, OldFileStaysUntilFinishAndFailuresLeaveNothing) {
 // Random names of ASCII and double-byte characters that the format can hold.
 std::string RandomName(std::mt19937& rng, std::size_t maxBytes) {
   static const char* kWide[] = {"商", "品", "ソ", "表", "能", "予", "十", "ア", "ー", "ｶ"};
-  static const char kNarrow[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_$# .-{}";
+  static const char kNarrow[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_$# .-{}";
   std::string utf8;
   std::string out;
   const std::size_t want = 1 + rng() % maxBytes;
@@ -160,9 +163,9 @@ std::string RandomName(std::mt19937& rng, std::size_t maxBytes) {
 }
 
 TEST(ProfileWriter, RoundTripOfRandomTablesAndColumns) {
-  static const char* kTypes[] = {"CHARACTER", "NUMERIC",  "DECIMAL", "INTEGER",   "SMALLINT",
-                                 "FLOAT",     "DATE",     "TIMESTAMP", "VARCHAR", "LONGVARCHAR",
-                                 "BLOB",      "CLOB",     "DBCLOB",  "UNKNOWN_TYPE", "VARGRAPHIC"};
+  static const char* kTypes[] = {"CHARACTER", "NUMERIC", "DECIMAL",   "INTEGER",      "SMALLINT",
+                                 "FLOAT",     "DATE",    "TIMESTAMP", "VARCHAR",      "LONGVARCHAR",
+                                 "BLOB",      "CLOB",    "DBCLOB",    "UNKNOWN_TYPE", "VARGRAPHIC"};
   static const char* kExtensions[] = {".gif", ".bmp", ".jpg", ".txt", ".XXX"};
   std::mt19937 rng(20240601);
   for (int round = 0; round < 8; ++round) {
@@ -202,8 +205,10 @@ TEST(ProfileWriter, RoundTripOfRandomTablesAndColumns) {
           ASSERT_TRUE(w.AddLobColumn(d, kExtensions[rng() % std::size(kExtensions)]));
         } else {
           const std::size_t width = 1 + rng() % 40;
-          std::string value = mode == 2 ? std::string() : RandomName(rng, 30) + "\n" + RandomName(rng, 9);
-          ASSERT_TRUE(w.AddSampledColumn(d, mode == 2 ? std::nullopt : std::optional<std::string_view>(value), width));
+          std::string value =
+              mode == 2 ? std::string() : RandomName(rng, 30) + "\n" + RandomName(rng, 9);
+          ASSERT_TRUE(w.AddSampledColumn(
+              d, mode == 2 ? std::nullopt : std::optional<std::string_view>(value), width));
           // What the reader gets back: cut to the width, line break blanked, trimmed.
           std::string cut;
           for (std::size_t k = 0; k < value.size();) {
