@@ -327,7 +327,9 @@ void CK7QBldProfile::CReader::AddColumnLine(std::string_view line) {
       c.m_reference = TrimRightView(line.substr(kReferenceOffset));
     c.m_typeCode = CK7QBldProfileColumn::TypeCode(c.m_typeName);
     c.m_kind = Classify(c.m_reference, c.m_typeCode);
-    if (!c.m_reference.empty() && !CK7QBldProfileColumn::IsFileKind(c.m_kind)) {
+    // A file name refused as unsafe is still a file name: no sample block fills it.
+    if (!c.m_reference.empty() && !CK7QBldProfileColumn::IsFileKind(
+                                      CK7QBldProfileColumn::KindOf(c.m_reference, c.m_typeCode))) {
       std::string key = FoldCase(c.m_reference);
       m_sampleColumns.emplace_back(index, columns->size() - 1);
       listed = true;

@@ -133,14 +133,19 @@ TEST(ProfileFiles, ReferencesNeverLeaveTheProfileFolder) {
   K7QWriteFile(dir.File("secret.txt"), "SECRET\r\n");
   K7QWriteFile(folder + "/LOB00008.txt", "inside\r\n");
   std::filesystem::create_symlink("../secret.txt", folder + "/LOB00009.txt");
+  // A block named like an unsafe file reference must not turn it into a sample.
+  std::string bytes = K7QReadFile(folder + "/unsafe.k7q_pro");
+  bytes.replace(bytes.find("../secret.txt"), 13, "../a.txt");
+  K7QWriteFile(folder + "/unsafe.k7q_pro", bytes + "../a.txt {\r\nfilled\r\n}\r\n");
   ASSERT_TRUE(profile.Read(folder + "/unsafe.k7q_pro"));
+  EXPECT_EQ(profile.FindColumn("products", "a")->m_sample, "");
 
   const struct {
     const char* column;
     int kind;
     const char* html;
   } rows[] = {
-      {"a", kKindNone, "***"},  // ../secret.txt
+      {"a", kKindNone, "***"},  // ../a.txt
       {"b", kKindNone, "***"},  // a sub-folder
       {"c", kKindNone, "***"},  // ".." inside the name
       {"d", kKindNone, "***"},  // an absolute path
