@@ -17,7 +17,8 @@ void Write(const std::string& path, bool start) {
   gdImagePtr im = gdImageCreate(kWidth, kHeight);
   const int clear = gdImageColorAllocate(im, 255, 255, 255);
   gdImageColorTransparent(im, clear);
-  const int ink = start ? gdImageColorAllocate(im, 0, 128, 64) : gdImageColorAllocate(im, 192, 32, 32);
+  const int ink =
+      start ? gdImageColorAllocate(im, 0, 128, 64) : gdImageColorAllocate(im, 192, 32, 32);
   const int frame = gdImageColorAllocate(im, 64, 64, 64);
   gdImageSetThickness(im, 3);
   // The bracket stands on the loop's side: left for the start, right for the end.

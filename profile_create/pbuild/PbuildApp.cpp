@@ -1,13 +1,11 @@
 #include "PbuildApp.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPixmap>
-#include <QRadioButton>
-#include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -48,9 +46,12 @@ class CConsoleProgress : public IPbuildProgress {
 
 int ExitStatus(const CPbuildOutcome& outcome) {
   switch (outcome.status) {
-    case CPbuildOutcome::kDone: return 0;
-    case CPbuildOutcome::kFatal: return outcome.exitCode;
-    default: return 1;
+    case CPbuildOutcome::kDone:
+      return 0;
+    case CPbuildOutcome::kFatal:
+      return outcome.exitCode;
+    default:
+      return 1;
   }
 }
 
@@ -84,9 +85,8 @@ void ShowFixed(const QString& text) {
 // of a run on the first data source into a throw-away folder.
 int Screenshots(CPbuildDlg& dialog, CPbuildGuiUi& ui, const CPbuildCommandLine& line) {
   const QString dir = QString::fromStdString(line.screenshotDir);
-  const QString suffix = QString::fromStdString(line.screenshotSuffix.empty()
-                                                    ? std::string("en")
-                                                    : line.screenshotSuffix);
+  const QString suffix = QString::fromStdString(
+      line.screenshotSuffix.empty() ? std::string("en") : line.screenshotSuffix);
   dialog.show();
   QApplication::processEvents();
   auto grab = [&](const char* name) {
@@ -200,7 +200,8 @@ int PbuildMain(int argc, char** argv, const char* databaseType) {
     case PbuildSettings::Lookup::kNoValue:
       ShowFixed(QStringLiteral("Program initial2 Error !!"));
       return kExitInitialError;
-    case PbuildSettings::Lookup::kFound: break;
+    case PbuildSettings::Lookup::kFound:
+      break;
   }
 
   CPbuildDlg dialog(language, ui, dataSources, baseFolder);

@@ -16,7 +16,8 @@ constexpr SQLSMALLINT kMessageBuffer = 1025;
 constexpr std::size_t kPiece = 64 * 1024;
 
 std::string Text(const SQLCHAR* p, SQLSMALLINT length, SQLSMALLINT capacity) {
-  const auto n = static_cast<std::size_t>(length < 0 ? 0 : (length < capacity ? length : capacity - 1));
+  const auto n =
+      static_cast<std::size_t>(length < 0 ? 0 : (length < capacity ? length : capacity - 1));
   return std::string(reinterpret_cast<const char*>(p), n);
 }
 
@@ -74,9 +75,9 @@ bool CPbuildCli::AllocEnv() {
     m_env = SQL_NULL_HENV;
     return false;
   }
-  Check(::SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                        0),
-        SQL_HANDLE_ENV, m_env);
+  Check(
+      ::SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+      SQL_HANDLE_ENV, m_env);
   return true;
 }
 
@@ -94,8 +95,8 @@ bool CPbuildCli::Connect(const std::string& dataSource, const std::string& user,
   auto text = [](const std::string& s) {
     return const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(s.c_str()));
   };
-  const SQLRETURN rc = ::SQLConnect(m_dbc, text(dataSource), SQL_NTS, text(user), SQL_NTS,
-                                    text(password), SQL_NTS);
+  const SQLRETURN rc =
+      ::SQLConnect(m_dbc, text(dataSource), SQL_NTS, text(user), SQL_NTS, text(password), SQL_NTS);
   if (!SQL_SUCCEEDED(rc)) {
     // A refused connection is the user's to mend (name, password, server):
     // show why, and let the run end with its own error.
@@ -135,8 +136,8 @@ void CPbuildCli::ShowRecords(SQLSMALLINT handleType, SQLHANDLE handle) {
   SQLCHAR message[kMessageBuffer];
   SQLSMALLINT length = 0;
   for (SQLSMALLINT record = 1;; ++record) {
-    const SQLRETURN rc =
-        ::SQLGetDiagRec(handleType, handle, record, state, &native, message, kMessageBuffer, &length);
+    const SQLRETURN rc = ::SQLGetDiagRec(handleType, handle, record, state, &native, message,
+                                         kMessageBuffer, &length);
     if (!SQL_SUCCEEDED(rc)) break;
     std::string text = m_ui.String(kIdsDiagStateLabel);
     text += reinterpret_cast<const char*>(state);
@@ -168,9 +169,8 @@ void CPbuildCli::Diagnose(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle
   } else {
     m_ui.Message(kIdsDiagUnexpected, K7QIcon::Stop);
   }
-  const bool rolledBack =
-      m_dbc != SQL_NULL_HDBC && m_connected &&
-      SQL_SUCCEEDED(::SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK));
+  const bool rolledBack = m_dbc != SQL_NULL_HDBC && m_connected &&
+                          SQL_SUCCEEDED(::SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK));
   if (rolledBack) {
     std::fputs(">Rollback Successful, Exiting application\n", stdout);
     std::fflush(stdout);
@@ -215,6 +215,9 @@ CPbuildStatement::CPbuildStatement(CPbuildCli& cli) : m_cli(cli) {
 
 CPbuildStatement::~CPbuildStatement() {
   if (m_stmt == SQL_NULL_HSTMT) return;
+  // Closing first: psqlODBC keeps the result of a prepared, described
+  // statement otherwise, and never frees it.
+  ::SQLFreeStmt(m_stmt, SQL_CLOSE);
   ::SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
   // Nothing may escape a destructor: a failed commit here is reported by the
   // next call on the connection instead.
@@ -224,6 +227,12 @@ CPbuildStatement::~CPbuildStatement() {
 SQLRETURN CPbuildStatement::ExecDirect(const std::string& sql) {
   auto* text = const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.c_str()));
   return m_cli.Check(::SQLExecDirect(m_stmt, text, static_cast<SQLINTEGER>(sql.size())),
+                     SQL_HANDLE_STMT, m_stmt);
+}
+
+SQLRETURN CPbuildStatement::Prepare(const std::string& sql) {
+  auto* text = const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.c_str()));
+  return m_cli.Check(::SQLPrepare(m_stmt, text, static_cast<SQLINTEGER>(sql.size())),
                      SQL_HANDLE_STMT, m_stmt);
 }
 

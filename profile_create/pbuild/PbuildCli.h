@@ -41,8 +41,7 @@ class CPbuildCli {
   bool AllocEnv();
   bool AllocConnect();
   // Connects; a refusal shows the driver's records but never ends the program.
-  bool Connect(const std::string& dataSource, const std::string& user,
-               const std::string& password);
+  bool Connect(const std::string& dataSource, const std::string& user, const std::string& password);
   // Disconnects and frees connection and environment; false when the
   // disconnection failed.
   bool Disconnect();
@@ -90,6 +89,8 @@ class CPbuildStatement {
   SQLHSTMT Handle() const { return m_stmt; }
   // Checked; returns the call's result (0, 1 or 100 when it comes back).
   SQLRETURN ExecDirect(const std::string& sql);
+  // Prepares without running: enough to describe the result columns.
+  SQLRETURN Prepare(const std::string& sql);
   SQLRETURN Tables();
   // True for a row, false at the end.
   bool Fetch();

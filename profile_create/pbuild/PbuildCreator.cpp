@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -102,36 +103,62 @@ CPbuildCreator::CPbuildCreator(IK7QBldUserInterface& ui, IPbuildProgress& progre
 
 std::string CPbuildCreator::TypeName(int sqlType) {
   switch (sqlType) {
-    case 1: return "CHARACTER";
-    case 2: return "NUMERIC";
-    case 3: return "DECIMAL";
-    case 4: return "INTEGER";
-    case 5: return "SMALLINT";
-    case 6: return "FLOAT";
-    case 7: return "REAL";
-    case 8: return "DOUBLE";
+    case 1:
+      return "CHARACTER";
+    case 2:
+      return "NUMERIC";
+    case 3:
+      return "DECIMAL";
+    case 4:
+      return "INTEGER";
+    case 5:
+      return "SMALLINT";
+    case 6:
+      return "FLOAT";
+    case 7:
+      return "REAL";
+    case 8:
+      return "DOUBLE";
     // The date and time codes of the 2.x and 3.x interfaces alike.
     case 9:
-    case 91: return "DATE";
+    case 91:
+      return "DATE";
     case 10:
-    case 92: return "TIME";
+    case 92:
+      return "TIME";
     case 11:
-    case 93: return "TIMESTAMP";
-    case 12: return "VARCHAR";
-    case -1: return "LONGVARCHAR";
-    case -2: return "BINARY";
-    case -3: return "VARBINARY";
-    case -4: return "LONGVARBINARY";
-    case -5: return "BIGINT";
-    case -6: return "TINYINT";
-    case -7: return "BIT";
-    case -95: return "GRAPHIC";
-    case -96: return "VARGRAPHIC";
-    case -97: return "LONGVARGRAPHIC";
-    case -98: return "BLOB";
-    case -99: return "CLOB";
-    case -350: return "DBCLOB";
-    default: return "UNKNOWN_TYPE";
+    case 93:
+      return "TIMESTAMP";
+    case 12:
+      return "VARCHAR";
+    case -1:
+      return "LONGVARCHAR";
+    case -2:
+      return "BINARY";
+    case -3:
+      return "VARBINARY";
+    case -4:
+      return "LONGVARBINARY";
+    case -5:
+      return "BIGINT";
+    case -6:
+      return "TINYINT";
+    case -7:
+      return "BIT";
+    case -95:
+      return "GRAPHIC";
+    case -96:
+      return "VARGRAPHIC";
+    case -97:
+      return "LONGVARGRAPHIC";
+    case -98:
+      return "BLOB";
+    case -99:
+      return "CLOB";
+    case -350:
+      return "DBCLOB";
+    default:
+      return "UNKNOWN_TYPE";
   }
 }
 
@@ -170,8 +197,9 @@ bool CPbuildCreator::IsCreatorFile(const std::string& name, const std::string& p
 // ---- the run ------------------------------------------------------------------
 
 void CPbuildCreator::ShowError(int code) {
-  const unsigned id = (code >= 0 && code <= kErrorCodeMax) ? kIdsErrorBase + static_cast<unsigned>(code)
-                                                            : static_cast<unsigned>(code);
+  const unsigned id = (code >= 0 && code <= kErrorCodeMax)
+                          ? kIdsErrorBase + static_cast<unsigned>(code)
+                          : static_cast<unsigned>(code);
   m_ui.Message(id, K7QIcon::Stop);
 }
 
@@ -228,8 +256,8 @@ bool CPbuildCreator::FillRequest(const CPbuildInputs& inputs, CPbuildRequest& re
 int CPbuildCreator::PrepareOutputFolder(CPbuildRequest& request) {
   if (!K7QFile::Exists(request.outputFolder)) {
     if (!K7QFile::IsDirectory(request.baseFolder)) {
-      const std::string question = m_ui.String(kIdsCreateBaseHead) + request.baseFolder +
-                                   m_ui.String(kIdsCreateBaseTail);
+      const std::string question =
+          m_ui.String(kIdsCreateBaseHead) + request.baseFolder + m_ui.String(kIdsCreateBaseTail);
       if (m_ui.Prompt(kIdsCreateBaseHead, question, K7QIcon::Exclamation, K7QButtons::YesNo) !=
           kIdYes)
         return -1;
@@ -358,7 +386,8 @@ int CPbuildCreator::CreateProfile(const CPbuildRequest& request) {
       char percent[32];
       std::snprintf(percent, sizeof percent, "  %3.0f %%",
                     std::floor(100.0 * i / (total ? total : 1)));
-      m_progress.SetStatus(IPbuildProgress::kProgressLine, m_ui.String(kIdsStatusProgress) + percent);
+      m_progress.SetStatus(IPbuildProgress::kProgressLine,
+                           m_ui.String(kIdsStatusProgress) + percent);
       m_progress.SetStatus(IPbuildProgress::kTableLine, m_ui.String(kIdsStatusTable) + c.table);
       m_progress.SetStatus(IPbuildProgress::kColumnLine, m_ui.String(kIdsStatusColumn) + c.column);
       if (IsLargeObject(c.def.typeName)) {
@@ -438,9 +467,16 @@ int CPbuildCreator::ListColumns(CPbuildCli& cli, std::vector<Column>& columns) {
   for (const Table& table : tables) {
     if (!GoOn()) return 0;
     m_progress.SetStatus(IPbuildProgress::kTableLine, m_ui.String(kIdsStatusTable) + table.name);
+    // Describing the prepared statement gives the result columns without
+    // running it: some drivers read every row of the table on execution.
+    const std::string sql = "select * from " + table.quoted;
     CPbuildStatement statement(cli);
-    statement.ExecDirect("select * from " + table.quoted);
-    const SQLSMALLINT count = statement.NumResultCols();
+    statement.Prepare(sql);
+    SQLSMALLINT count = statement.NumResultCols();
+    if (count == 0) {
+      statement.ExecDirect(sql);
+      count = statement.NumResultCols();
+    }
     for (SQLSMALLINT i = 1; i <= count; ++i) {
       const CPbuildStatement::Column described = statement.Describe(static_cast<SQLUSMALLINT>(i));
       if (described.type == 0) continue;

@@ -18,8 +18,8 @@
 #include "K7QBldUserInterface.h"
 
 CPbuildDlg::CPbuildDlg(const CK7QBldLanguage& language, IK7QBldUserInterface& ui,
-                       const std::vector<std::string>& dataSources,
-                       const std::string& baseFolder, QWidget* parent)
+                       const std::vector<std::string>& dataSources, const std::string& baseFolder,
+                       QWidget* parent)
     : QDialog(parent), m_language(language), m_ui(ui), m_creator(ui, *this) {
   setObjectName(QStringLiteral("pbuildDlg"));
   setWindowTitle(Text("dialog.caption"));
@@ -157,8 +157,8 @@ void CPbuildDlg::OnStop() {
 }
 
 void CPbuildDlg::OnBrowse() {
-  const QString folder = QFileDialog::getExistingDirectory(this, Text("dialog.browseCaption"),
-                                                           m_baseFolder->text());
+  const QString folder =
+      QFileDialog::getExistingDirectory(this, Text("dialog.browseCaption"), m_baseFolder->text());
   if (!folder.isEmpty()) m_baseFolder->setText(folder);
 }
 
@@ -175,9 +175,7 @@ void CPbuildDlg::closeEvent(QCloseEvent* event) {
   QDialog::closeEvent(event);
 }
 
-void CPbuildDlg::SetRange(int maximum) {
-  m_progress->setRange(0, maximum > 0 ? maximum : 1);
-}
+void CPbuildDlg::SetRange(int maximum) { m_progress->setRange(0, maximum > 0 ? maximum : 1); }
 
 void CPbuildDlg::SetPosition(int position) { m_progress->setValue(position); }
 

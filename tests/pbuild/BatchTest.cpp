@@ -4,8 +4,8 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 
 #include "K7QBldFile.h"
 #include "PbuildTestSupport.h"
@@ -31,18 +31,19 @@ Result RunBatch(const std::string& arguments) {
 void WriteImageSetting() {
   const std::string folder = ProcessFolder() + "/config/Halvard";
   std::filesystem::create_directories(folder);
-  K7QWriteFile(folder + "/K7QBld.ini", "[FilePath]\nDataBaseImagePath=" +
-                                            std::string(K7Q_SOURCE_DIR) + "/data/tovra\n");
+  K7QWriteFile(folder + "/K7QBld.ini",
+               "[FilePath]\nDataBaseImagePath=" + std::string(K7Q_SOURCE_DIR) + "/data/tovra\n");
 }
 
 }  // namespace
 
 TEST(PbuildBatch, RunsWithoutWindowsAndAnswersQuestionsFromFlags) {
-  MakeSqlite(kDsnB, "CREATE TABLE t(id INTEGER, pic BLOB);\nINSERT INTO t VALUES (1, X'424D00');\n");
+  MakeSqlite(kDsnB,
+             "CREATE TABLE t(id INTEGER, pic BLOB);\nINSERT INTO t VALUES (1, X'424D00');\n");
   WriteImageSetting();
   CK7QTempDir base;
-  const std::string common = std::string("--dsn ") + kDsnB + " --user k7q --password pw --folder '" +
-                             base.Path() + "'";
+  const std::string common =
+      std::string("--dsn ") + kDsnB + " --user k7q --password pw --folder '" + base.Path() + "'";
   Result r = RunBatch(common);
   ASSERT_EQ(r.status, 0) << r.errors;
   const std::string folder = base.Path() + "/k7q_pro_K7QTestB";

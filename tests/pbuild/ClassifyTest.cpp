@@ -9,10 +9,10 @@ TEST(PbuildClassify, TypeNamesOfBothInterfaceGenerations) {
     int code;
     const char* name;
   } rows[] = {
-      {1, "CHARACTER"}, {4, "INTEGER"}, {9, "DATE"},       {91, "DATE"},
-      {10, "TIME"},     {92, "TIME"},   {11, "TIMESTAMP"}, {93, "TIMESTAMP"},
-      {-1, "LONGVARCHAR"}, {-4, "LONGVARBINARY"}, {-7, "BIT"}, {-98, "BLOB"},
-      {-99, "CLOB"},    {-350, "DBCLOB"}, {-9, "UNKNOWN_TYPE"}, {0, "UNKNOWN_TYPE"},
+      {1, "CHARACTER"},    {4, "INTEGER"},        {9, "DATE"},          {91, "DATE"},
+      {10, "TIME"},        {92, "TIME"},          {11, "TIMESTAMP"},    {93, "TIMESTAMP"},
+      {-1, "LONGVARCHAR"}, {-4, "LONGVARBINARY"}, {-7, "BIT"},          {-98, "BLOB"},
+      {-99, "CLOB"},       {-350, "DBCLOB"},      {-9, "UNKNOWN_TYPE"}, {0, "UNKNOWN_TYPE"},
   };
   for (const auto& row : rows) EXPECT_EQ(CPbuildCreator::TypeName(row.code), row.name) << row.code;
 }
@@ -42,18 +42,17 @@ TEST(PbuildClassify, ExtensionByFirstTwoBytes) {
     std::string bytes;
     const char* extension;
   } rows[] = {
-      {"GIF89a", ".gif"},  {"gi", ".gif"},        {"BM\x10", ".bmp"},
-      {"bm", ".bmp"},      {"\xFF\xD8\xFF", ".jpg"}, {"\x89PNG", ".XXX"},
-      {"G", ".XXX"},       {"", ".XXX"},          {"Bm", ".XXX"},
+      {"GIF89a", ".gif"},       {"gi", ".gif"},      {"BM\x10", ".bmp"}, {"bm", ".bmp"},
+      {"\xFF\xD8\xFF", ".jpg"}, {"\x89PNG", ".XXX"}, {"G", ".XXX"},      {"", ".XXX"},
+      {"Bm", ".XXX"},
   };
   for (const auto& row : rows) EXPECT_EQ(CPbuildCreator::BinaryExtension(row.bytes), row.extension);
 }
 
 TEST(PbuildClassify, OnlyTheCreatorsOwnFilesCountAsOutput) {
   const std::string profile = "Shop.k7q_pro";
-  for (const char* mine : {"Shop.k7q_pro", "k7q_loop_start.gif", "k7q_loop_end.gif",
-                           "LOB00000.gif", "LOB12345.XXX", "LOB99999.txt", "Shop.tmp",
-                           "Shop.smp.tmp"})
+  for (const char* mine : {"Shop.k7q_pro", "k7q_loop_start.gif", "k7q_loop_end.gif", "LOB00000.gif",
+                           "LOB12345.XXX", "LOB99999.txt", "Shop.tmp", "Shop.smp.tmp"})
     EXPECT_TRUE(CPbuildCreator::IsCreatorFile(mine, profile)) << mine;
   for (const char* foreign : {"macro.k7q", "LOB0000.gif", "LOB000000.gif", "LOB0000a.gif",
                               "LOB00000.png", "Other.k7q_pro", "LOB00000.gif.bak"})

@@ -55,7 +55,8 @@ TEST(PbuildDialog, StartNeedsDataSourceLoginAndFolder) {
 }
 
 TEST(PbuildDialog, StartRunsAndStopEndsTheRunBetweenColumnLines) {
-  MakeSqlite(kDsnA, "CREATE TABLE t(a INTEGER, b INTEGER, c INTEGER);\nINSERT INTO t VALUES (1,2,3);\n");
+  MakeSqlite(kDsnA,
+             "CREATE TABLE t(a INTEGER, b INTEGER, c INTEGER);\nINSERT INTO t VALUES (1,2,3);\n");
   DialogFixture d;
   d.Find<QComboBox>("dataSources")->setCurrentIndex(1);
   d.Find<QLineEdit>("login")->setText("k7q");

@@ -36,9 +36,9 @@ TEST(PbuildFolder, ExistingFolderIsReplacedThroughTheReplacementFolder) {
   EXPECT_NE(profile.find("renewed"), std::string::npos);
   EXPECT_EQ(profile.find("items"), std::string::npos);
   // The old large-object file went with the old profile.
-  EXPECT_EQ(FolderEntries(f.Output(kDsnA)),
-            (std::vector<std::string>{"K7QTestA.k7q_pro", "k7q_loop_end.gif",
-                                      "k7q_loop_start.gif"}));
+  EXPECT_EQ(
+      FolderEntries(f.Output(kDsnA)),
+      (std::vector<std::string>{"K7QTestA.k7q_pro", "k7q_loop_end.gif", "k7q_loop_start.gif"}));
   EXPECT_FALSE(K7QFile::Exists(f.Output(kDsnA) + "_K7Q00"));
 }
 
@@ -121,7 +121,8 @@ TEST(PbuildFolder, InputsAreCheckedBeforeAnythingIsCreated) {
   } rows[] = {
       {"login required", kDsnA, "  ", "", "", kIdsNoLogin},
       {"data source required", "", "k7q", "", "", kIdsNoDataSourceChosen},
-      {"relative base folder", kDsnA, "k7q", "", "data", kIdsErrorBase + PbuildError::kBadBaseFolder},
+      {"relative base folder", kDsnA, "k7q", "", "data",
+       kIdsErrorBase + PbuildError::kBadBaseFolder},
       {"base folder over 255", kDsnA, "k7q", "", "/" + std::string(255, 'a'),
        kIdsErrorBase + PbuildError::kBadBaseFolder},
       {"data source over 31 bytes", std::string(32, 'D'), "k7q", "", "", kIdsDataSourceNameTooLong},

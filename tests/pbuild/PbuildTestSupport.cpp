@@ -40,9 +40,9 @@ bool Psql(const std::string& sql, bool superuser) {
   const std::string script = ProcessFolder() + "/pg.sql";
   K7QWriteFile(script, sql);
   const std::string database = "k7qt_" + std::to_string(::getpid());
-  const std::string command = std::string("psql -q -X -v ON_ERROR_STOP=1 -h '") + socket +
-                              "' -p " + port + " -U " + (superuser ? "postgres" : PgUser()) +
-                              " -d " + database + " -f '" + script + "' >/dev/null";
+  const std::string command = std::string("psql -q -X -v ON_ERROR_STOP=1 -h '") + socket + "' -p " +
+                              port + " -U " + (superuser ? "postgres" : PgUser()) + " -d " +
+                              database + " -f '" + script + "' >/dev/null";
   return std::system(command.c_str()) == 0;
 }
 

@@ -21,11 +21,11 @@ class PbuildPostgres : public ::testing::Test {
 }  // namespace
 
 TEST_F(PbuildPostgres, MixedCaseNamesByteaAndTextMakeAProfile) {
-  ASSERT_TRUE(Psql(
-      "CREATE TABLE \"Goods\"(\"Id\" integer, \"Name\" varchar(20), note varchar(300),"
-      " body text, \"Photo\" bytea, price numeric(8,2));\n"
-      "INSERT INTO \"Goods\" VALUES (1, 'みかん', NULL, NULL, NULL, 12.50),"
-      " (2, 'Lemon', '長い説明', '本文', '\\xFFD8FFE000104A4649'::bytea, 3.25);\n"));
+  ASSERT_TRUE(
+      Psql("CREATE TABLE \"Goods\"(\"Id\" integer, \"Name\" varchar(20), note varchar(300),"
+           " body text, \"Photo\" bytea, price numeric(8,2));\n"
+           "INSERT INTO \"Goods\" VALUES (1, 'みかん', NULL, NULL, NULL, 12.50),"
+           " (2, 'Lemon', '長い説明', '本文', '\\xFFD8FFE000104A4649'::bytea, 3.25);\n"));
   CCreatorFixture f;
   const CPbuildOutcome outcome = f.Run(kDsnPg, 0, PgUser(), PgPassword());
   ASSERT_EQ(outcome.status, CPbuildOutcome::kDone);
@@ -67,8 +67,11 @@ TEST_F(PbuildPostgres, WrongPasswordIsError52AndLeavesNothing) {
 
 TEST_F(PbuildPostgres, RefusedQueryRollsBackEndsWithItsCodeAndLeavesNothing) {
   // A table the login may see but not read: the query fails inside the run.
-  ASSERT_TRUE(Psql("CREATE TABLE aaa_ok(x integer); CREATE TABLE secret(y integer);"
-                   " ALTER TABLE aaa_ok OWNER TO " + PgUser() + ";", true));
+  ASSERT_TRUE(
+      Psql("CREATE TABLE aaa_ok(x integer); CREATE TABLE secret(y integer);"
+           " ALTER TABLE aaa_ok OWNER TO " +
+               PgUser() + ";",
+           true));
   CCreatorFixture f;
   testing::internal::CaptureStdout();
   const CPbuildOutcome outcome = f.Run(kDsnPg, 0, PgUser(), PgPassword());

@@ -1,6 +1,9 @@
 // A whole run against the SQLite3 ODBC driver: what lands in the profile and
 // beside it, and that the builder's reader takes it back.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "K7QBldGroceries.h"
 #include "K7QBldProfile.h"
@@ -19,7 +22,8 @@ std::string ShopSql() {
          " icon BLOB, raw BLOB, a_column_name_19byt INTEGER, \"emoji😀\" INTEGER);\n"
          "INSERT INTO shop_items(id, name, \"品名\", memo, notes, photo, icon, raw) VALUES"
          " (1, 'Apple', 'りんご', 'Fresh apples', 'ノート', readfile('" +
-         ProcessFolder() + "/photo.bin'), X'424D3A000000', X'89504E470D0A1A0A');\n"
+         ProcessFolder() +
+         "/photo.bin'), X'424D3A000000', X'89504E470D0A1A0A');\n"
          "INSERT INTO shop_items(id, name, \"品名\", thumb) VALUES"
          " (2, 'Banana', 'バナナ', X'FFD8FFE000104A464946');\n"
          "CREATE TABLE a_table_name_19byte(x INTEGER);\n"
@@ -166,9 +170,9 @@ TEST(PbuildSqlite, WithoutSamplesEveryLineIs76CharactersAndNoFiles) {
     EXPECT_EQ(lines[i].size(), 76u) << lines[i];
   EXPECT_EQ(columns, 12u);
   EXPECT_EQ(lines.back(), "}");  // nothing after the Information block
-  EXPECT_EQ(FolderEntries(f.Output(kDsnA)),
-            (std::vector<std::string>{"K7QTestA.k7q_pro", "k7q_loop_end.gif",
-                                      "k7q_loop_start.gif"}));
+  EXPECT_EQ(
+      FolderEntries(f.Output(kDsnA)),
+      (std::vector<std::string>{"K7QTestA.k7q_pro", "k7q_loop_end.gif", "k7q_loop_start.gif"}));
 }
 
 TEST(PbuildSqlite, ValuesOverTheLimitArePassedOverWithANotice) {
@@ -184,4 +188,22 @@ TEST(PbuildSqlite, ValuesOverTheLimitArePassedOverWithANotice) {
   EXPECT_EQ(ColumnLine(lines, "big").substr(76), "");
   EXPECT_TRUE(f.Shown(kIdsValueTooLarge));
   EXPECT_EQ(ColumnLine(lines, "pic").substr(76), "LOB00000.gif");
+}
+
+TEST(PbuildSqlite, FullDiskEndsWithError4AndLeavesNothing) {
+  MakeSqlite(kDsnA, ShopSql());
+  CCreatorFixture f;
+  // A file size limit stands in for a full disk: the 300 KB picture cannot be written.
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const CPbuildOutcome outcome = f.Run(kDsnA);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(outcome.status, CPbuildOutcome::kFailed);
+  EXPECT_EQ(f.ui.Ids().back(), kIdsErrorBase + PbuildError::kWrite);
+  EXPECT_TRUE(FolderEntries(f.base.Path()).empty());
 }

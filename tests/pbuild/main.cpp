@@ -50,8 +50,8 @@ void WriteDataSources() {
     ini += std::string("[") + dsn + "]\nDriver=SQLite3\nDatabase=" + SqliteFile(dsn) + "\n\n";
   }
   ini += std::string("[") + kDsnBroken + "]\nDriver=K7QNoSuchDriver\n\n";
-  ini += std::string("[") + kDsnSample + "]\nDriver=SQLite3\nDatabase=" K7Q_DATA_DIR
-         "/sample/shop.db\n\n";
+  ini += std::string("[") + kDsnSample +
+         "]\nDriver=SQLite3\nDatabase=" K7Q_DATA_DIR "/sample/shop.db\n\n";
   ini += PostgresSection();
   K7QWriteFile(g_folder->File("odbc.ini"), ini);
   ::setenv("ODBCINI", g_folder->File("odbc.ini").c_str(), 1);
@@ -72,8 +72,9 @@ class CPostgresDatabase : public ::testing::Environment {
     if (!m_created) return;
     const std::string database = "k7qt_" + std::to_string(::getpid());
     std::system(("psql -q -X -h '" + std::string(std::getenv("K7Q_PG_SOCKET_DIR")) + "' -p " +
-                 std::getenv("K7Q_PG_PORT") + " -U postgres -d postgres -c 'DROP DATABASE IF EXISTS " +
-                 database + " WITH (FORCE)' >/dev/null")
+                 std::getenv("K7Q_PG_PORT") +
+                 " -U postgres -d postgres -c 'DROP DATABASE IF EXISTS " + database +
+                 " WITH (FORCE)' >/dev/null")
                     .c_str());
   }
 
