@@ -24,7 +24,13 @@ k7q_setup_odbc() {
   # the build tree scripts/run uses); the data source points there.
   local db="$here/build/share/tovra/sample/shop.db"
 
-  # The user data source (~/.odbc.ini, or $ODBCINI when set).
+  # The user data source (~/.odbc.ini, or $ODBCINI when set). One that points
+  # at a database that is gone (an old checkout) is pointed here again.
+  local current
+  current=$(odbcinst -q -s -h -n K7QSample 2>/dev/null | sed -n 's/^Database=//p' || true)
+  if [ -n "$current" ] && [ "$current" != "$db" ] && [ ! -e "$current" ]; then
+    odbcinst -u -s -h -n K7QSample >/dev/null
+  fi
   if ! odbcinst -q -s -h -n K7QSample >/dev/null 2>&1; then
     local template
     template=$(mktemp)
@@ -34,17 +40,21 @@ k7q_setup_odbc() {
     rm -f "$template"
   fi
 
-  # The builder's settings file, as QSettings writes it: add the key to the
-  # [FilePath] group only when the group does not have it yet.
+  # The builder's settings file, as QSettings writes it: the key in the
+  # [FilePath] group, unless it already names a folder that has the images.
   local conf_dir="${XDG_CONFIG_HOME:-$HOME/.config}/Halvard"
   local conf="$conf_dir/K7QBld.ini"
   mkdir -p "$conf_dir"
   touch "$conf"
-  if ! awk '/^\[/{g=$0} g=="[FilePath]" && /^DataBaseImagePath=/{found=1} END{exit !found}' "$conf"; then
+  local images
+  images=$(awk '/^\[/{g=$0} g=="[FilePath]" && sub(/^DataBaseImagePath=/, "") {gsub(/^"|"$/, ""); print; exit}' "$conf")
+  if [ -z "$images" ] || [ ! -f "$images/k7q_loop_start.gif" ]; then
     local value="$here/data/tovra"
     value=${value//\\/\\\\}
     value=${value//\"/\\\"}
     awk -v line="DataBaseImagePath=\"$value\"" '
+      /^\[/ { g = $0 }
+      g == "[FilePath]" && /^DataBaseImagePath=/ { if (!done) print line; done = 1; next }
       { print }
       $0 == "[FilePath]" && !done { print line; done = 1 }
       END { if (!done) { print ""; print "[FilePath]"; print line } }
