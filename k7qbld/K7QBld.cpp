@@ -161,6 +161,8 @@ bool CK7QBldApp::InitInstance(const QStringList& arguments) {
 
 int CK7QBldApp::ExitInstance() {
   CloseSplash();
+  // The working files of the macro go with the document, however the program ends.
+  if (m_mainFrame) m_mainFrame->Document().OnCloseDocument();
   m_mainFrame.reset();
   m_language.Free();
   m_instanceLock.reset();
