@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,6 +23,26 @@ void MakeSqlite(const char* dsn, const std::string& sql) {
 }
 
 bool HavePostgres() { return std::getenv("K7Q_PG_PORT") != nullptr; }
+
+namespace {
+bool g_pgDatabaseMade = false;
+}
+
+bool PgDatabaseMade() { return g_pgDatabaseMade; }
+
+bool MakePgDatabase() {
+  if (g_pgDatabaseMade) return true;
+  const char* socket = std::getenv("K7Q_PG_SOCKET_DIR");
+  const char* port = std::getenv("K7Q_PG_PORT");
+  if (!socket || !port) return false;
+  const std::string database = "k7qt_" + std::to_string(::getpid());
+  const std::string command = std::string("psql -q -X -h '") + socket + "' -p " + port +
+                              " -U postgres -d postgres -c 'CREATE DATABASE " + database +
+                              " OWNER " + PgUser() +
+                              " ENCODING UTF8 TEMPLATE template0' >/dev/null";
+  g_pgDatabaseMade = std::system(command.c_str()) == 0;
+  return g_pgDatabaseMade;
+}
 
 std::string PgUser() {
   const char* user = std::getenv("K7Q_PG_USER");

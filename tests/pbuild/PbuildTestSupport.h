@@ -22,6 +22,9 @@ void MakeSqlite(const char* dsn, const std::string& sql);
 const std::string& ProcessFolder();
 // True when the test script started a PostgreSQL server.
 bool HavePostgres();
+// Makes this process's PostgreSQL database (once); false when it failed.
+bool MakePgDatabase();
+bool PgDatabaseMade();
 // Runs SQL in this process's PostgreSQL database as its owner (or as the
 // superuser); false when psql failed.
 bool Psql(const std::string& sql, bool superuser = false);

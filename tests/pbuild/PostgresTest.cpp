@@ -13,6 +13,7 @@ class PbuildPostgres : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!HavePostgres()) GTEST_SKIP() << "K7Q_PG_PORT is not set (scripts/test starts a server)";
+    ASSERT_TRUE(MakePgDatabase());
     ASSERT_TRUE(Psql("DROP SCHEMA public CASCADE; CREATE SCHEMA public;", true));
     ASSERT_TRUE(Psql("GRANT ALL ON SCHEMA public TO " + PgUser() + ";", true));
   }

@@ -57,19 +57,11 @@ void WriteDataSources() {
   ::setenv("ODBCINI", g_folder->File("odbc.ini").c_str(), 1);
 }
 
+// Drops the database of this process, if a test made one.
 class CPostgresDatabase : public ::testing::Environment {
  public:
-  void SetUp() override {
-    if (!HavePostgres()) return;
-    const std::string database = "k7qt_" + std::to_string(::getpid());
-    m_created = std::system(("psql -q -X -h '" + std::string(std::getenv("K7Q_PG_SOCKET_DIR")) +
-                             "' -p " + std::getenv("K7Q_PG_PORT") +
-                             " -U postgres -d postgres -c 'CREATE DATABASE " + database +
-                             " OWNER " + PgUser() + " ENCODING UTF8 TEMPLATE template0' >/dev/null")
-                                .c_str()) == 0;
-  }
   void TearDown() override {
-    if (!m_created) return;
+    if (!PgDatabaseMade()) return;
     const std::string database = "k7qt_" + std::to_string(::getpid());
     std::system(("psql -q -X -h '" + std::string(std::getenv("K7Q_PG_SOCKET_DIR")) + "' -p " +
                  std::getenv("K7Q_PG_PORT") +
@@ -77,9 +69,6 @@ class CPostgresDatabase : public ::testing::Environment {
                  " WITH (FORCE)' >/dev/null")
                     .c_str());
   }
-
- private:
-  bool m_created = false;
 };
 
 }  // namespace
