@@ -59,10 +59,11 @@ void BM_OpenAndSave(benchmark::State& state) {
   const CK7QBldGroceries groceries(ui);
   CK7QBldMacro macro(groceries);
   const std::string profile = K7QFile::Join(work.folder, "SHOP.k7q_pro");
-  K7QFile::WriteAll(profile,
-                    "Data_Base_Type {\r\nVQ5\r\n}\r\nData_Base_Name {\r\nSHOP\r\n}\r\nLogin {\r\nu\r\n}\r\n"
-                    "Password {\r\np\r\n}\r\nDefine {\r\n}\r\nInformation {\r\n"
-                    "products           id                 INTEGER            10          0      \r\n}\r\n");
+  K7QFile::WriteAll(
+      profile,
+      "Data_Base_Type {\r\nVQ5\r\n}\r\nData_Base_Name {\r\nSHOP\r\n}\r\nLogin {\r\nu\r\n}\r\n"
+      "Password {\r\np\r\n}\r\nDefine {\r\n}\r\nInformation {\r\n"
+      "products           id                 INTEGER            10          0      \r\n}\r\n");
   if (!macro.Profile().Read(profile)) {
     state.SkipWithError("profile not read");
     return;
@@ -74,13 +75,16 @@ void BM_OpenAndSave(benchmark::State& state) {
   macro.Input().Set("input", input);
   macro.Report().Set({}, report);
   CK7QBldSQL sql;
-  sql.ParseText("SELECT products.id,products.name,products.price FROM products WHERE products.id > 0");
+  sql.ParseText(
+      "SELECT products.id,products.name,products.price FROM products WHERE products.id > 0");
   CK7QBldMessageBlock messages;
   messages.Put("none", "+100", kMessageActionContinue);
   for (int i = 0; i < functions; ++i) {
     const std::string name = "f" + std::to_string(i);
     const std::string page = K7QFile::Join(work.folder, "m_" + name + ".htm");
-    K7QFile::WriteAll(page, "<TABLE>\r\n%ROW{\r\n<TR><TD>$(V_id)</TD><TD>$(V_price)</TD></TR>\r\n%}\r\n</TABLE>\r\n");
+    K7QFile::WriteAll(
+        page,
+        "<TABLE>\r\n%ROW{\r\n<TR><TD>$(V_id)</TD><TD>$(V_price)</TD></TR>\r\n%}\r\n</TABLE>\r\n");
     macro.Functions().Add(kFunctionBuilderMade, name, "function " + name, page, sql, messages,
                           kReportKindTable);
   }

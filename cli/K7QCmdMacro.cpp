@@ -66,7 +66,8 @@ void PrintMessages(const std::string& tag, const std::vector<std::string>& lead,
   for (const CK7QBldMessageItem& item : block.Items()) {
     std::vector<std::string> fields{tag};
     fields.insert(fields.end(), lead.begin(), lead.end());
-    fields.insert(fields.end(), {item.code, item.text, CK7QBldMessageItem::ActionWord(item.action)});
+    fields.insert(fields.end(),
+                  {item.code, item.text, CK7QBldMessageItem::ActionWord(item.action)});
     Record(fields);
   }
 }
@@ -75,16 +76,18 @@ void Show(const CK7QBldMacro& macro) {
   for (const auto& v : macro.Define().Variables()) Record({"define", v.name, v.value});
   Record({"image-path", macro.ImagePath()});
   Record({"input", std::to_string(CountLines(macro.Input().PagePath())), macro.Input().Comment()});
-  Record({"report", std::to_string(CountLines(macro.Report().PagePath())), macro.Report().Comment()});
+  Record(
+      {"report", std::to_string(CountLines(macro.Report().PagePath())), macro.Report().Comment()});
   PrintMessages("message", {}, macro.Messages());
   const CK7QBldFunctionBlock& functions = macro.Functions();
   for (int i = 0; i < functions.GetCount(); ++i) {
     const CK7QBldFunctionEntry& f = *functions.Entry(i);
     Record({"function", f.name, std::to_string(f.flag), std::to_string(f.kind), f.comment});
     Record({"sql", f.name, f.SqlText(nullptr)});
-    PrintMessages("function-message",
-                  {f.name, f.messages.GetPosition() == kMessagePositionBeforeReport ? "before" : "after"},
-                  f.messages);
+    PrintMessages(
+        "function-message",
+        {f.name, f.messages.GetPosition() == kMessagePositionBeforeReport ? "before" : "after"},
+        f.messages);
     Record({"function-report", f.name, std::to_string(CountLines(f.page))});
   }
   const CK7QBldCampaignBlock& campaigns = macro.Campaigns();

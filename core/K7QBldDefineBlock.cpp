@@ -119,7 +119,8 @@ CK7QBldDefineBlock::ReadResult CK7QBldDefineBlock::ReadComponent(const std::stri
     ui.Message(mismatch);
     return ReadResult::Failed;
   }
-  if (!builderMade && ui.Message(kIdsNotBuilderMacro, K7QIcon::Exclamation, K7QButtons::YesNo) != kIdYes)
+  if (!builderMade &&
+      ui.Message(kIdsNotBuilderMacro, K7QIcon::Exclamation, K7QButtons::YesNo) != kIdYes)
     return ReadResult::PickAnother;
   return ReadResult::Ok;
 }

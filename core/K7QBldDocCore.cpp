@@ -64,8 +64,8 @@ bool CK7QBldDocCore::Save(const std::string& path) {
     K7QFile::Remove(reportPath);
     const CK7QBldFunctionBlock& functions = m_macro.Functions();
     for (int i = 0; i < functions.GetCount(); ++i) {
-      K7QFile::Remove(CK7QBldMacroFile::ComponentPath(folder, title,
-                                                      "k7q_fun_" + functions.Entry(i)->name));
+      K7QFile::Remove(
+          CK7QBldMacroFile::ComponentPath(folder, title, "k7q_fun_" + functions.Entry(i)->name));
     }
   };
   try {
@@ -164,7 +164,8 @@ bool CK7QBldDocCore::ReadParts(const std::string& path, const std::string& folde
   const CK7QBldGroceries& groceries = m_macro.Groceries();
   CK7QBldMacroFile::SplitResult parts;
   const CK7QBldMacroFile file(groceries);
-  if (!file.Split(m_restorePath, folder, title, m_macro.PageObjects(), m_macro.Functions(), parts)) {
+  if (!file.Split(m_restorePath, folder, title, m_macro.PageObjects(), m_macro.Functions(),
+                  parts)) {
     RemoveComponents(parts);
     result = OpenResult::Failed;
     return false;
@@ -178,7 +179,7 @@ bool CK7QBldDocCore::ReadParts(const std::string& path, const std::string& folde
     if (define != CK7QBldDefineBlock::ReadResult::Ok) {
       RemoveComponents(parts);
       result = define == CK7QBldDefineBlock::ReadResult::PickAnother ? OpenResult::PickAnother
-                                                                      : OpenResult::Failed;
+                                                                     : OpenResult::Failed;
       return false;
     }
     if (!parts.inputPath.empty())

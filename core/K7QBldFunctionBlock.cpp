@@ -90,8 +90,8 @@ int CK7QBldFunctionBlock::Add(int flag, const std::string& name, const std::stri
 
 void CK7QBldFunctionBlock::Modify(int index, int flag, const std::string& name,
                                   const std::string& comment, const std::string& page,
-                                  const CK7QBldSQL& statement,
-                                  const CK7QBldMessageBlock& messages, int kind) {
+                                  const CK7QBldSQL& statement, const CK7QBldMessageBlock& messages,
+                                  int kind) {
   if (index < 0 || index >= GetCount()) return;
   try {
     CK7QBldFunctionEntry& entry = m_entries[static_cast<std::size_t>(index)];
@@ -274,8 +274,9 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
     listed.emplace(NameKey(m_entries[i].name), static_cast<int>(i));
   for (const std::string& path : paths) {
     const std::size_t dot = K7QCp932::FindLast(path, '.');
-    const std::string name =
-        dot == std::string::npos ? std::string() : CK7QBldGroceries::TailAfterSecondField(path.substr(dot + 1));
+    const std::string name = dot == std::string::npos
+                                 ? std::string()
+                                 : CK7QBldGroceries::TailAfterSecondField(path.substr(dot + 1));
     if (name.empty()) return false;
     if (!IsUsableName(name)) {
       ReportUnusableName(kIdsUnsafeFunctionName, name);
@@ -403,8 +404,9 @@ bool CK7QBldFunctionBlock::MergeIntoPage(const std::string& page,
       const std::size_t at = K7QCp932::Find(line, '@');
       const std::size_t call =
           at == std::string::npos ? std::string::npos : K7QCp932::Find(line, "()", at + 1);
-      const int index =
-          call == std::string::npos ? -1 : FindByName(std::string_view(line).substr(at + 1, call - at - 1));
+      const int index = call == std::string::npos
+                            ? -1
+                            : FindByName(std::string_view(line).substr(at + 1, call - at - 1));
       const CK7QBldFunctionEntry* entry = Entry(index);
       // Only calls of builder-made functions are opened up; any other "@"
       // (a built-in call, an author's function, an e-mail address) stays text.

@@ -63,15 +63,16 @@ void CK7QBldMacro::CollectFormFieldNames(const std::string& pagePath) {
         afterField = true;
         continue;
       }
-      if (!afterField || token.size() < 8 || !CK7QBldGroceries::EqualNoCase(token.substr(0, 5), "name="))
+      if (!afterField || token.size() < 8 ||
+          !CK7QBldGroceries::EqualNoCase(token.substr(0, 5), "name="))
         continue;
       const std::string_view value = token.substr(5);
       if (value.front() != '"' || value.back() != '"') continue;
       afterField = false;
       const std::string name(value.substr(1, value.size() - 2));
-      const bool listed =
-          std::any_of(m_formFieldNames.begin(), m_formFieldNames.end(),
-                      [&name](const std::string& n) { return CK7QBldGroceries::EqualNoCase(n, name); });
+      const bool listed = std::any_of(
+          m_formFieldNames.begin(), m_formFieldNames.end(),
+          [&name](const std::string& n) { return CK7QBldGroceries::EqualNoCase(n, name); });
       if (!listed) m_formFieldNames.push_back(name);
     }
   }

@@ -40,8 +40,8 @@ std::size_t StartOfLeadingComment(std::string_view t, std::size_t from, std::siz
 }
 
 bool StartsPieceAfterFunction(std::string_view piece) {
-  return Contains(piece, "%{") || Contains(piece, "%FUNCTION") ||
-         Contains(piece, "%HTML(INPUT)") || Contains(piece, "%HTML(REPORT)");
+  return Contains(piece, "%{") || Contains(piece, "%FUNCTION") || Contains(piece, "%HTML(INPUT)") ||
+         Contains(piece, "%HTML(REPORT)");
 }
 
 // The end of the piece starting at `from`: through the next "%}", or the end.

@@ -18,7 +18,7 @@ class CK7QBldMacroFile {
   // What a split leaves behind.
   struct SplitResult {
     std::string definePath;
-    std::string inputPath;   // empty when the macro has no input section
+    std::string inputPath;  // empty when the macro has no input section
     std::string reportPath;
     K7QStringList builderMade;  // function components with the generator comment
     K7QStringList others;       // the author's functions

@@ -142,10 +142,11 @@ TEST_F(DocumentSequenceTest, CampaignOfAnUnsafeFunctionIsRefused) {
 }
 
 TEST_F(DocumentSequenceTest, MacroWithoutInputSectionOpens) {
-  K7QWriteFile(File("r.k7q"),
-               "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
-               "%DEFINE{\r\nDATABASE=\"SHOP\"\r\nLOGIN=\"tanaka\"\r\nPASSWORD=\"himitsu\"\r\n%}\r\n"
-               "%{\r\nreport note\r\n%}\r\n%HTML(REPORT){\r\n<P>r</P>\r\n%}\r\n");
+  K7QWriteFile(
+      File("r.k7q"),
+      "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
+      "%DEFINE{\r\nDATABASE=\"SHOP\"\r\nLOGIN=\"tanaka\"\r\nPASSWORD=\"himitsu\"\r\n%}\r\n"
+      "%{\r\nreport note\r\n%}\r\n%HTML(REPORT){\r\n<P>r</P>\r\n%}\r\n");
   ASSERT_EQ(CK7QBldDocCore::OpenResult::Ok, m_doc.Open(File("r.k7q")));
   EXPECT_EQ("report note", m_macro.Report().Comment());
   EXPECT_EQ("<P>r</P>\r\n", K7QReadFile(m_macro.Report().PagePath()));

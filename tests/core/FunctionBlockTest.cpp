@@ -133,7 +133,8 @@ TEST_F(FunctionBlockTest, ModifyPutsMessagesByCode) {
 }
 
 TEST_F(FunctionBlockTest, UnsafeNamesAreRefused) {
-  for (const char* name : {"", "..", "a/b", "a.b", "x(y", "tab\tname", "html_input", "HTML_REPORT"}) {
+  for (const char* name :
+       {"", "..", "a/b", "a.b", "x(y", "tab\tname", "html_input", "HTML_REPORT"}) {
     m_ui.m_shown.clear();
     EXPECT_EQ(-1, AddFunction(kFunctionAuthor, name)) << name;
     EXPECT_EQ(std::vector<unsigned>{kIdsUnsafeFunctionName}, m_ui.Ids()) << name;
@@ -146,7 +147,8 @@ TEST_F(FunctionBlockTest, AuthorsFunctionWithoutPageMatchesTheHandWrittenCompone
   ASSERT_TRUE(count.ParseText("SELECT COUNT(*) FROM products"));
   CK7QBldMessageBlock messages;
   messages.Put("empty", "+100", kMessageActionContinue);
-  ASSERT_EQ(0, Functions().Add(kFunctionAuthor, "g", "count", File("none.htm"), count, messages, 0));
+  ASSERT_EQ(0,
+            Functions().Add(kFunctionAuthor, "g", "count", File("none.htm"), count, messages, 0));
   K7QStringList paths;
   CK7QBldFunctionBlock::WriteContext context = m_macro.MakeWriteContext();
   ASSERT_TRUE(Functions().WriteComponents(paths, Folder(), "shop", context));
@@ -159,12 +161,14 @@ TEST_F(FunctionBlockTest, ObjectCommentFollowsTheVariableLineButNeverARowLine) {
   AddFunction(kFunctionBuilderMade, "f", "SELECT t.PRICE FROM t", File("p.htm"));
   m_macro.PageObjects().AddOrReplace(kPageObjectImage, "1", "a.gif", "f", "t", "PRICE", "note");
   m_macro.SetImagePath("/img/");
-  ASSERT_TRUE(Functions().WriteComponent(*Functions().Entry(0), File("c"), m_macro.MakeWriteContext()));
-  EXPECT_EQ("%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n"
-            "f note\r\n%}\r\n%FUNCTION(RZV_SQL)f(){\r\nSELECT t.PRICE FROM t\r\n%REPORT{\r\n"
-            "%ROW{ $(V_PRICE)\r\n<TD>$(V_PRICE)</TD>\r\n"
-            "<!-- Object 0 Start\r\n2,PRICE,1,/img/a.gif,note\r\n-->\r\n%}\r\n%}\r\n%}\r\n",
-            K7QReadFile(File("c")));
+  ASSERT_TRUE(
+      Functions().WriteComponent(*Functions().Entry(0), File("c"), m_macro.MakeWriteContext()));
+  EXPECT_EQ(
+      "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n"
+      "f note\r\n%}\r\n%FUNCTION(RZV_SQL)f(){\r\nSELECT t.PRICE FROM t\r\n%REPORT{\r\n"
+      "%ROW{ $(V_PRICE)\r\n<TD>$(V_PRICE)</TD>\r\n"
+      "<!-- Object 0 Start\r\n2,PRICE,1,/img/a.gif,note\r\n-->\r\n%}\r\n%}\r\n%}\r\n",
+      K7QReadFile(File("c")));
 }
 
 TEST_F(FunctionBlockTest, ComponentReadsBackWithKindAndMessages) {
@@ -172,7 +176,8 @@ TEST_F(FunctionBlockTest, ComponentReadsBackWithKindAndMessages) {
                "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n"
                "the list\r\n%}\r\n%FUNCTION(RZV_SQL)list(){\r\nSELECT a,\r\nb FROM t\r\n"
                "%MESSAGE{\r\n+100: \"none\": continue\r\n%}\r\n%REPORT{\r\n<TABLE>\r\n%ROW{\r\n"
-               "<OPTION>$(V_a)\r\n<!-- Object 3 Start\r\n1,a,x,y,z\r\n-->\r\n%}\r\n</TABLE>\r\n%}\r\n%}\r\n");
+               "<OPTION>$(V_a)\r\n<!-- Object 3 "
+               "Start\r\n1,a,x,y,z\r\n-->\r\n%}\r\n</TABLE>\r\n%}\r\n%}\r\n");
   ASSERT_TRUE(Functions().ReadComponents({File("m.k7q_fun_list")}, kFunctionBuilderMade, Folder(),
                                          "%FUNCTION(RZV_SQL)"));
   const CK7QBldFunctionEntry& f = *Functions().Entry(0);
@@ -200,9 +205,10 @@ TEST_F(FunctionBlockTest, ReadingKeepsTextTheStatementCannotHoldAndMakesNoEmptyR
   EXPECT_EQ("update t set a = 1", f.SqlText(nullptr));
   EXPECT_FALSE(K7QFile::Exists(f.page));
   ASSERT_TRUE(Functions().WriteComponent(f, File("again"), m_macro.MakeWriteContext()));
-  EXPECT_EQ("%{\r\n%}\r\n%FUNCTION(RZV_SQL)upd(){\r\nupdate t set a = 1\r\n"
-            "%MESSAGE{\r\n-803: \"dup\": exit\r\n%}\r\n%}\r\n",
-            K7QReadFile(File("again")));
+  EXPECT_EQ(
+      "%{\r\n%}\r\n%FUNCTION(RZV_SQL)upd(){\r\nupdate t set a = 1\r\n"
+      "%MESSAGE{\r\n-803: \"dup\": exit\r\n%}\r\n%}\r\n",
+      K7QReadFile(File("again")));
 }
 
 TEST_F(FunctionBlockTest, ComponentWithoutHeaderStopsReading) {
@@ -223,9 +229,10 @@ TEST_F(FunctionBlockTest, MergeOpensBuilderMadeCallsAndKeepsEveryOtherLine) {
   K7QWriteFile(File("p.htm"),
                "<P>mail@example.com ()</P>\r\n<TD>@f()</TD>\r\n@g()\r\n<P>@RZV_DATE()</P>\r\n");
   ASSERT_TRUE(Functions().MergeIntoPage(File("p.htm"), "%FUNCTION(RZV_SQL)"));
-  EXPECT_EQ("<P>mail@example.com ()</P>\r\n<TD>\r\n%FUNCTION(RZV_SQL)f(){\r\n%ROW{\r\n"
-            "<TD>$(V_a)</TD>\r\n%}\r\n</TD>\r\n@g()\r\n<P>@RZV_DATE()</P>\r\n",
-            K7QReadFile(File("p.htm")));
+  EXPECT_EQ(
+      "<P>mail@example.com ()</P>\r\n<TD>\r\n%FUNCTION(RZV_SQL)f(){\r\n%ROW{\r\n"
+      "<TD>$(V_a)</TD>\r\n%}\r\n</TD>\r\n@g()\r\n<P>@RZV_DATE()</P>\r\n",
+      K7QReadFile(File("p.htm")));
   EXPECT_FALSE(K7QFile::Exists(File("p_f.htm")));
   EXPECT_FALSE(K7QFile::Exists(File("p.cvt")));
 }

@@ -21,8 +21,9 @@ class MacroLayoutTest : public CK7QMacroFixture {
     m_macro.SetImagePath("/img/");
 
     const std::string input = File("shop_HTML_INPUT.htm");
-    K7QWriteFile(input, "<FORM action=\"shop.k7q/report\">\r\n<P>mail: info@shop.example</P>\r\n"
-                        "<P>today: @RZV_DATE()</P>\r\n<INPUT name=\"q\">\r\n</FORM>\r\n");
+    K7QWriteFile(input,
+                 "<FORM action=\"shop.k7q/report\">\r\n<P>mail: info@shop.example</P>\r\n"
+                 "<P>today: @RZV_DATE()</P>\r\n<INPUT name=\"q\">\r\n</FORM>\r\n");
     m_macro.Input().Set("entry page", input);
     const std::string report = File("shop_HTML_REPORT.htm");
     K7QWriteFile(report, "<P>Products</P>\r\n<TABLE>@f1()</TABLE>\r\n<P>@f1()</P>\r\n");
@@ -48,7 +49,8 @@ class MacroLayoutTest : public CK7QMacroFixture {
     ASSERT_EQ(1, m_macro.Functions().Add(kFunctionAuthor, "g", "count", File("shop_g.htm"), count,
                                          empty, kReportKindTable));
 
-    m_macro.PageObjects().AddOrReplace(kPageObjectText, "0", "FREE", "f1", "products", "price", "n");
+    m_macro.PageObjects().AddOrReplace(kPageObjectText, "0", "FREE", "f1", "products", "price",
+                                       "n");
     m_macro.Campaigns().Add(CK7QBldCampaignEntry::MakeDate(1998, 4, 1),
                             CK7QBldCampaignEntry::MakeDate(1998, 4, 30), "f1", "products",
                             "sale_products", "spring");
@@ -76,9 +78,10 @@ TEST_F(MacroLayoutTest, HandWrittenMacroOpensIntoItsParts) {
   EXPECT_EQ((CK7QBldDefineBlock::Variable{"MY_DATABASE_NAME", "shopdb"}), vars[1]);
   EXPECT_EQ("/img/", m_macro.ImagePath());
   EXPECT_EQ("entry page", m_macro.Input().Comment());
-  EXPECT_EQ("<FORM action=\"shop.k7q/report\">\r\n<P>mail: info@shop.example</P>\r\n"
-            "<P>today: @RZV_DATE()</P>\r\n<INPUT name=\"q\">\r\n</FORM>\r\n",
-            K7QReadFile(m_macro.Input().PagePath()));
+  EXPECT_EQ(
+      "<FORM action=\"shop.k7q/report\">\r\n<P>mail: info@shop.example</P>\r\n"
+      "<P>today: @RZV_DATE()</P>\r\n<INPUT name=\"q\">\r\n</FORM>\r\n",
+      K7QReadFile(m_macro.Input().PagePath()));
   // The campaign text and the line break in front of the call are gone.
   EXPECT_EQ("<P>Products</P>\r\n<TABLE>@f1()</TABLE>\r\n<P>@f1()</P>\r\n",
             K7QReadFile(m_macro.Report().PagePath()));
@@ -134,15 +137,16 @@ TEST_F(MacroLayoutTest, ConvertedPageIsPreferredAndCarriageReturnsLeaveTheCommen
   K7QWriteFile(File("t_HTML_REPORT.cvt"), "converted\r\n");
   m_macro.Report().Set("two\r\nlines", File("t_HTML_REPORT.htm"));
   m_macro.Report().WriteComponent(kHtmlReport, File("x"), "%MESSAGE{\n+100: \"a\": exit\n%}\n");
-  EXPECT_EQ("%{\r\ntwo\r\nlines\r\n%}\r\n%HTML(REPORT){\r\nconverted\r\n%}\r\n"
-            "%MESSAGE{\r\n+100: \"a\": exit\r\n%}\r\n",
-            K7QReadFile(File("x")));
+  EXPECT_EQ(
+      "%{\r\ntwo\r\nlines\r\n%}\r\n%HTML(REPORT){\r\nconverted\r\n%}\r\n"
+      "%MESSAGE{\r\n+100: \"a\": exit\r\n%}\r\n",
+      K7QReadFile(File("x")));
 }
 
 // Reading the define section: the connection lines are checked by name.
 struct DefineCase {
   const char* rule;
-  std::string lines;   // inside "%DEFINE{"
+  std::string lines;  // inside "%DEFINE{"
   bool generator;
   std::vector<int> answers;
   CK7QBldDefineBlock::ReadResult result;
@@ -175,38 +179,76 @@ const std::string kConnection =
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DefineReadTest,
-    ::testing::Values(
-        DefineCase{"matching connection, variables kept", kConnection + "A=\"1\"\r\nB=\"x=y\"\r\n",
-                   true, {}, CK7QBldDefineBlock::ReadResult::Ok, {}, 2},
-        DefineCase{"a variable merely containing the words is a variable",
-                   kConnection + "MY_DATABASE=\"other\"\r\nLOGIN_PAGE=\"x\"\r\nOLD_PASSWORD=\"y\"\r\n",
-                   true, {}, CK7QBldDefineBlock::ReadResult::Ok, {}, 3},
-        DefineCase{"database mismatch", "DATABASE=\"OTHER\"\r\n", true, {},
-                   CK7QBldDefineBlock::ReadResult::Failed, {kIdsDatabaseMismatch}, 0},
-        DefineCase{"login mismatch", "DATABASE=\"SHOP\"\r\nLOGIN=\"suzuki\"\r\n", true, {},
-                   CK7QBldDefineBlock::ReadResult::Failed, {kIdsLoginMismatch}, 0},
-        DefineCase{"password mismatch", "DATABASE=\"SHOP\"\r\nPASSWORD=\"x\"\r\n", true, {},
-                   CK7QBldDefineBlock::ReadResult::Failed, {kIdsPasswordMismatch}, 0},
-        DefineCase{"no generator, go on", kConnection, false, {kIdYes},
-                   CK7QBldDefineBlock::ReadResult::Ok, {kIdsNotBuilderMacro}, 0},
-        DefineCase{"no generator, pick another", kConnection, false, {kIdNo},
-                   CK7QBldDefineBlock::ReadResult::PickAnother, {kIdsNotBuilderMacro}, 0}));
+    ::testing::Values(DefineCase{"matching connection, variables kept",
+                                 kConnection + "A=\"1\"\r\nB=\"x=y\"\r\n",
+                                 true,
+                                 {},
+                                 CK7QBldDefineBlock::ReadResult::Ok,
+                                 {},
+                                 2},
+                      DefineCase{
+                          "a variable merely containing the words is a variable",
+                          kConnection +
+                              "MY_DATABASE=\"other\"\r\nLOGIN_PAGE=\"x\"\r\nOLD_PASSWORD=\"y\"\r\n",
+                          true,
+                          {},
+                          CK7QBldDefineBlock::ReadResult::Ok,
+                          {},
+                          3},
+                      DefineCase{"database mismatch",
+                                 "DATABASE=\"OTHER\"\r\n",
+                                 true,
+                                 {},
+                                 CK7QBldDefineBlock::ReadResult::Failed,
+                                 {kIdsDatabaseMismatch},
+                                 0},
+                      DefineCase{"login mismatch",
+                                 "DATABASE=\"SHOP\"\r\nLOGIN=\"suzuki\"\r\n",
+                                 true,
+                                 {},
+                                 CK7QBldDefineBlock::ReadResult::Failed,
+                                 {kIdsLoginMismatch},
+                                 0},
+                      DefineCase{"password mismatch",
+                                 "DATABASE=\"SHOP\"\r\nPASSWORD=\"x\"\r\n",
+                                 true,
+                                 {},
+                                 CK7QBldDefineBlock::ReadResult::Failed,
+                                 {kIdsPasswordMismatch},
+                                 0},
+                      DefineCase{"no generator, go on",
+                                 kConnection,
+                                 false,
+                                 {kIdYes},
+                                 CK7QBldDefineBlock::ReadResult::Ok,
+                                 {kIdsNotBuilderMacro},
+                                 0},
+                      DefineCase{"no generator, pick another",
+                                 kConnection,
+                                 false,
+                                 {kIdNo},
+                                 CK7QBldDefineBlock::ReadResult::PickAnother,
+                                 {kIdsNotBuilderMacro},
+                                 0}));
 
 TEST_F(MacroLayoutTest, ImagePathVariableSetsThePrefix) {
   K7QWriteFile(File("t.k7q_define"),
                "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n"
-               "%}\r\n%DEFINE{\r\n" + kConnection + "K7Q_IMG_PATH=\"/pics/\"\r\n%}\r\n");
+               "%}\r\n%DEFINE{\r\n" +
+                   kConnection + "K7Q_IMG_PATH=\"/pics/\"\r\n%}\r\n");
   std::string imagePath = "/";
-  ASSERT_EQ(CK7QBldDefineBlock::ReadResult::Ok,
-            m_macro.Define().ReadComponent(File("t.k7q_define"), m_macro.Profile(), m_ui, imagePath));
+  ASSERT_EQ(
+      CK7QBldDefineBlock::ReadResult::Ok,
+      m_macro.Define().ReadComponent(File("t.k7q_define"), m_macro.Profile(), m_ui, imagePath));
   EXPECT_EQ("/pics/", imagePath);
 }
 
 TEST_F(MacroLayoutTest, PageComponentReadsSectionCommentAndMessages) {
   // A page line holding "%}" closes the section: what follows is no page text.
-  K7QWriteFile(File("t.k7q_html_report"),
-               "%{\r\nfirst\r\n%}\r\n%HTML(REPORT){\r\n<P>a</P>\r\n<P>100%}</P>\r\n<P>b</P>\r\n%}\r\n"
-               "%MESSAGE{\r\n-803: \"dup\": exit\r\n+100: \"x\": maybe\r\n%}\r\n");
+  K7QWriteFile(
+      File("t.k7q_html_report"),
+      "%{\r\nfirst\r\n%}\r\n%HTML(REPORT){\r\n<P>a</P>\r\n<P>100%}</P>\r\n<P>b</P>\r\n%}\r\n"
+      "%MESSAGE{\r\n-803: \"dup\": exit\r\n+100: \"x\": maybe\r\n%}\r\n");
   m_macro.Report().ReadComponent(kHtmlReport, File("t.k7q_html_report"), Folder(), "t",
                                  &m_macro.Messages());
   EXPECT_EQ(File("t_HTML_REPORT.htm"), m_macro.Report().PagePath());
@@ -220,38 +262,42 @@ TEST_F(MacroLayoutTest, PageComponentReadsSectionCommentAndMessages) {
 
 TEST_F(MacroLayoutTest, SplitKeepsFunctionNameOfTheHeaderAndTheAuthorsComment) {
   // A ")" in the comment, and an author's function right after the define section.
-  K7QWriteFile(File("m.rst"),
-               "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
-               "%DEFINE{\r\nDATABASE=\"SHOP\"\r\n%}\r\n"
-               "%{\r\nsee (notes) here\r\n%}\r\n%FUNCTION(RZV_SQL)  total (){\r\nSELECT a FROM t\r\n%}\r\n"
-               "%{\r\nabout the page\r\n%}\r\n%HTML(INPUT){\r\nx\r\n%}\r\n%HTML(REPORT){\r\n%}\r\n");
+  K7QWriteFile(
+      File("m.rst"),
+      "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
+      "%DEFINE{\r\nDATABASE=\"SHOP\"\r\n%}\r\n"
+      "%{\r\nsee (notes) here\r\n%}\r\n%FUNCTION(RZV_SQL)  total (){\r\nSELECT a FROM t\r\n%}\r\n"
+      "%{\r\nabout the page\r\n%}\r\n%HTML(INPUT){\r\nx\r\n%}\r\n%HTML(REPORT){\r\n%}\r\n");
   CK7QBldMacroFile file(m_groceries);
   CK7QBldMacroFile::SplitResult parts;
-  ASSERT_TRUE(file.Split(File("m.rst"), Folder(), "m", m_macro.PageObjects(), m_macro.Functions(),
-                         parts));
+  ASSERT_TRUE(
+      file.Split(File("m.rst"), Folder(), "m", m_macro.PageObjects(), m_macro.Functions(), parts));
   EXPECT_EQ(K7QStringList{"total"}, parts.order);
   EXPECT_EQ(K7QStringList{File("m.k7q_fun_total")}, parts.others);
   EXPECT_TRUE(parts.builderMade.empty());
-  EXPECT_EQ("%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
-            "%DEFINE{\r\nDATABASE=\"SHOP\"\r\n%}\r\n",
-            K7QReadFile(parts.definePath));
-  EXPECT_EQ("%{\r\nsee (notes) here\r\n%}\r\n%FUNCTION(RZV_SQL)  total (){\r\nSELECT a FROM t\r\n%}",
-            K7QReadFile(parts.others[0]));
+  EXPECT_EQ(
+      "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
+      "%DEFINE{\r\nDATABASE=\"SHOP\"\r\n%}\r\n",
+      K7QReadFile(parts.definePath));
+  EXPECT_EQ(
+      "%{\r\nsee (notes) here\r\n%}\r\n%FUNCTION(RZV_SQL)  total (){\r\nSELECT a FROM t\r\n%}",
+      K7QReadFile(parts.others[0]));
   EXPECT_EQ("%{\r\nabout the page\r\n%}\r\n%HTML(INPUT){\r\nx\r\n%}", K7QReadFile(parts.inputPath));
   EXPECT_EQ("%HTML(REPORT){\r\n%}\r\n", K7QReadFile(parts.reportPath));
 }
 
 TEST_F(MacroLayoutTest, UnsafeFunctionNameIsRefusedAndNothingLeavesTheFolder) {
-  K7QWriteFile(File("m.rst"),
-               "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
-               "%DEFINE{\r\nDATABASE=\"SHOP\"\r\n%}\r\n"
-               "%{\r\n%}\r\n%FUNCTION(RZV_SQL)../../evil(){\r\nSELECT a FROM t\r\n%}\r\n"
-               "%{\r\n%}\r\n%FUNCTION(RZV_SQL)ok(){\r\nSELECT b FROM t\r\n%}\r\n"
-               "%HTML(REPORT){\r\n%}\r\n");
+  K7QWriteFile(
+      File("m.rst"),
+      "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
+      "%DEFINE{\r\nDATABASE=\"SHOP\"\r\n%}\r\n"
+      "%{\r\n%}\r\n%FUNCTION(RZV_SQL)../../evil(){\r\nSELECT a FROM t\r\n%}\r\n"
+      "%{\r\n%}\r\n%FUNCTION(RZV_SQL)ok(){\r\nSELECT b FROM t\r\n%}\r\n"
+      "%HTML(REPORT){\r\n%}\r\n");
   CK7QBldMacroFile file(m_groceries);
   CK7QBldMacroFile::SplitResult parts;
-  ASSERT_TRUE(file.Split(File("m.rst"), Folder(), "m", m_macro.PageObjects(), m_macro.Functions(),
-                         parts));
+  ASSERT_TRUE(
+      file.Split(File("m.rst"), Folder(), "m", m_macro.PageObjects(), m_macro.Functions(), parts));
   EXPECT_EQ(std::vector<unsigned>{kIdsUnsafeFunctionName}, m_ui.Ids());
   EXPECT_EQ(K7QStringList{"ok"}, parts.order);
   EXPECT_FALSE(K7QFile::Exists(m_dir.Path() + "/../evil"));

@@ -23,7 +23,11 @@ class MacroRoundTripTest : public CK7QMacroFixture, public ::testing::WithParamI
   std::string PageLine(const std::vector<std::string>& calls) {
     switch (Pick(9)) {
       case 0:
-        return calls.empty() ? "<P>none</P>" : "<TD>@" + calls[static_cast<std::size_t>(Pick(static_cast<int>(calls.size())))] + "()</TD>";
+        return calls.empty()
+                   ? "<P>none</P>"
+                   : "<TD>@" +
+                         calls[static_cast<std::size_t>(Pick(static_cast<int>(calls.size())))] +
+                         "()</TD>";
       case 1:
         return calls.empty() ? "" : "@" + calls.front() + "()";
       case 2:
@@ -50,8 +54,7 @@ class MacroRoundTripTest : public CK7QMacroFixture, public ::testing::WithParamI
   CK7QBldMessageBlock Messages() {
     CK7QBldMessageBlock block;
     static const char* codes[] = {"+100", "-803", "+default", "-900"};
-    for (int i = Pick(3); i > 0; --i)
-      block.Put(Word() + " " + Word(), codes[Pick(4)], Pick(2));
+    for (int i = Pick(3); i > 0; --i) block.Put(Word() + " " + Word(), codes[Pick(4)], Pick(2));
     block.SetPosition(Pick(2));
     return block;
   }
@@ -79,10 +82,12 @@ class MacroRoundTripTest : public CK7QMacroFixture, public ::testing::WithParamI
       const std::string page = File("m_" + name + ".htm");
       CK7QBldSQL sql;
       if (builderMade) {
-        for (int c = 1 + Pick(12); c > 0; --c) sql.AddResultItem("products.col" + std::to_string(c));
+        for (int c = 1 + Pick(12); c > 0; --c)
+          sql.AddResultItem("products.col" + std::to_string(c));
         sql.AddTable("products");
         if (Chance(50)) sql.AddCondition("products.price > 10");
-        if (Chance(30)) sql.AddCondition("products.id = $(key)", sql.Conditions().empty() ? "" : "AND");
+        if (Chance(30))
+          sql.AddCondition("products.id = $(key)", sql.Conditions().empty() ? "" : "AND");
         std::string report = "%ROW{\r\n<TR><TD>$(V_id)</TD>\r\n<TD>$(V_price)</TD></TR>\r\n%}\r\n";
         if (Chance(30)) report = "<TABLE>\r\n" + report + "</TABLE>\r\n";
         if (Chance(20)) report = "<SELECT>\r\n%ROW{\r\n<OPTION>$(V_price)\r\n%}\r\n</SELECT>\r\n";
@@ -96,16 +101,15 @@ class MacroRoundTripTest : public CK7QMacroFixture, public ::testing::WithParamI
                                   "sale_products", Word());
         }
       } else {
-        static const char* texts[] = {"SELECT COUNT(*) FROM products",
-                                      "update products set price = 0",
-                                      "select a from b",
-                                      "SELECT a, b FROM t WHERE x BETWEEN 1 AND 5 AND y = 2 ORDER BY a DESC"};
+        static const char* texts[] = {
+            "SELECT COUNT(*) FROM products", "update products set price = 0", "select a from b",
+            "SELECT a, b FROM t WHERE x BETWEEN 1 AND 5 AND y = 2 ORDER BY a DESC"};
         sql.ParseText(texts[Pick(4)]);
         if (Chance(40)) K7QWriteFile(page, "<P>" + Word() + "</P>\r\n<P>$(V_total)</P>\r\n");
       }
-      const int index = m_macro.Functions().Add(builderMade ? kFunctionBuilderMade : kFunctionAuthor,
-                                                name, Chance(60) ? "about " + Word() : "", page, sql,
-                                                Messages(), kReportKindPlain);
+      const int index = m_macro.Functions().Add(
+          builderMade ? kFunctionBuilderMade : kFunctionAuthor, name,
+          Chance(60) ? "about " + Word() : "", page, sql, Messages(), kReportKindPlain);
       ASSERT_GE(index, 0);
       if (!builderMade && sql.IsEmpty()) {
         m_macro.Functions().SetSqlText(index, "update products set price = 0");

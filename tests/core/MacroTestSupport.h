@@ -16,23 +16,24 @@
 // over it: what the macro tests start from.
 class CK7QMacroFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    LoadProfile("tanaka", "himitsu");
-  }
+  void SetUp() override { LoadProfile("tanaka", "himitsu"); }
 
   // Writes "SHOP.k7q_pro" (CR LF, as the profile creator does) and reads it.
   void LoadProfile(const std::string& login, const std::string& password,
                    const std::string& kind = "VQ5") {
-    const std::string text = "Data_Base_Type {\r\n" + kind + "\r\n}\r\nData_Base_Name {\r\nSHOP\r\n}\r\n"
-                             "Login {\r\n" + login + "\r\n}\r\nPassword {\r\n" + password +
-                             "\r\n}\r\nDefine {\r\n"
-                             "CLOBTYPE=%EXEC \"TYPE @RZV_rGETINIDATA(\"html_path\")$(ClobData)\"\r\n}\r\n"
-                             "Information {\r\n"
-                             "products           id                 INTEGER            10          0      \r\n"
-                             "products           price              DECIMAL            10          2      \r\n"
-                             "sale_products      id                 INTEGER            10          0      \r\n"
-                             "sale_products      price              DECIMAL            10          2      \r\n"
-                             "}\r\n";
+    const std::string text =
+        "Data_Base_Type {\r\n" + kind +
+        "\r\n}\r\nData_Base_Name {\r\nSHOP\r\n}\r\n"
+        "Login {\r\n" +
+        login + "\r\n}\r\nPassword {\r\n" + password +
+        "\r\n}\r\nDefine {\r\n"
+        "CLOBTYPE=%EXEC \"TYPE @RZV_rGETINIDATA(\"html_path\")$(ClobData)\"\r\n}\r\n"
+        "Information {\r\n"
+        "products           id                 INTEGER            10          0      \r\n"
+        "products           price              DECIMAL            10          2      \r\n"
+        "sale_products      id                 INTEGER            10          0      \r\n"
+        "sale_products      price              DECIMAL            10          2      \r\n"
+        "}\r\n";
     K7QWriteFile(ProfilePath(), text);
     ASSERT_TRUE(m_macro.Profile().Read(ProfilePath()));
   }
