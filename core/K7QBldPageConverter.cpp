@@ -52,19 +52,13 @@ std::size_t Count(std::string_view text, std::string_view needle) {
   for (std::size_t i = Find(text, needle); i != npos; i = Find(text, needle, i + needle.size())) ++n;
   return n;
 }
-std::vector<std::size_t> Positions(std::string_view text, std::string_view needle) {
-  std::vector<std::size_t> found;
-  for (std::size_t i = Find(text, needle); i != npos; i = Find(text, needle, i + needle.size()))
-    found.push_back(i);
-  return found;
-}
-
-// "<INPUT name=": the attribute name in any letter case, as the builder's own
-// form fragment writes it in capitals.
-bool HasInputField(std::string_view text) {
-  constexpr std::string_view kInput = "<INPUT ";
-  for (std::size_t i = Find(text, kInput); i != npos; i = Find(text, kInput, i + kInput.size())) {
-    if (StartsWithNoCase(text, i + kInput.size(), "name=")) return true;
+// Whether the page has a tag that can name a form field ("<INPUT" or
+// "<SELECT" in any letter case): only then is it read for field names.
+bool HasFormField(std::string_view text) {
+  for (std::size_t i = Find(text, '<'); i != npos; i = Find(text, '<', i + 1)) {
+    const char c = i + 1 < text.size() ? text[i + 1] : '\0';
+    if ((c == 'I' || c == 'i') && StartsWithNoCase(text, i, "<INPUT")) return true;
+    if ((c == 'S' || c == 's') && StartsWithNoCase(text, i, "<SELECT")) return true;
   }
   return false;
 }
@@ -233,7 +227,7 @@ std::size_t UntagValue(std::string_view seg, std::size_t pos, K7QStringList* col
 
 // Value tags back into macro text; inside a loop (`columns` given) row
 // variables lose their table, which is noted. One pass: the next variable
-// and the next tag are searched for only when passed.
+// and the next tag are searched for again only when passed.
 void Untag(std::string_view seg, K7QStringList* columns, std::string& out) {
   std::size_t i = 0;
   std::size_t nextVariable = Find(seg, kVariableOpen);
@@ -262,9 +256,10 @@ void Untag(std::string_view seg, K7QStringList* columns, std::string& out) {
 
 // Each option list of a loop repeats its options: the text from its first
 // "<OPTION value=\"" up to "</SELECT>" becomes a row template.
-std::string WrapOptionLists(const std::string& text) {
+std::string WrapOptionLists(std::string text) {
   constexpr std::string_view kOption = "<OPTION value=\"";
   constexpr std::string_view kSelectEnd = "</SELECT>";
+  if (!Contains(text, kOption)) return text;
   std::string out;
   out.reserve(text.size() + 16);
   std::size_t pos = 0;
@@ -323,7 +318,7 @@ std::string BuildTemplate(CK7QBldPageConverter::LoopKind kind, std::string_view 
     out += '\n';
     out.append(kRowClose);
   }
-  return WrapOptionLists(out);
+  return WrapOptionLists(std::move(out));
 }
 
 // The lines a function page holds for a report text.
@@ -387,14 +382,6 @@ bool SameNames(const K7QStringList& a, const K7QStringList& b) {
          });
 }
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 }  // namespace
 
 // What the preparation of one page looks up again and again: the table of
@@ -414,24 +401,45 @@ CK7QBldPageConverter::CK7QBldPageConverter(CK7QBldMacro& macro) : m_macro(macro)
 // ---------------------------------------------------------------- validation
 
 int CK7QBldPageConverter::ValidatePage(std::string_view text) {
-  const std::vector<std::size_t> starts = Positions(text, kLoopStartPrefix);
-  const std::vector<std::size_t> ends = Positions(text, kLoopEndPrefix);
+  // One walk over the page finds every piece of markup the rules look at.
+  std::vector<std::size_t> starts;
+  std::vector<std::size_t> ends;
+  std::vector<std::size_t> opens;
+  std::vector<std::size_t> closes;
+  bool form = false;
+  bool inputField = false;
+  bool option = false;
+  for (std::size_t i = Find(text, '<'); i != npos; i = Find(text, '<', i + 1)) {
+    if (StartsWith(text, i, kLoopStartPrefix)) {
+      starts.push_back(i);
+    } else if (StartsWith(text, i, kLoopEndPrefix)) {
+      ends.push_back(i);
+    } else if (StartsWith(text, i, kValueTagOpen)) {
+      opens.push_back(i);
+    } else if (StartsWith(text, i, kValueTagClose)) {
+      closes.push_back(i);
+    } else if (StartsWith(text, i, "<FORM")) {
+      form = true;
+    } else if (StartsWith(text, i, "<INPUT ")) {
+      // The attribute name in any letter case: the builder's own form
+      // fragment writes it in capitals.
+      inputField = inputField || StartsWithNoCase(text, i + 7, "name=");
+    } else if (StartsWith(text, i, "<OPTION value=\"")) {
+      option = true;
+    }
+  }
   if (!Alternate(starts, ends)) return kPageLoopMarkersBad;
   for (std::size_t i = 0; i < starts.size(); ++i) {
     Marker marker;
     if (!ParseStartMarker(text, starts[i], marker) || marker.end > ends[i])
       return kPageLoopMarkersBad;
   }
-  const bool form = Contains(text, "<FORM");
   if (starts.empty()) {
     if (!form) return kPageNoLoopNorForm;
-    if (!HasInputField(text)) return kPageLoopMarkersBad;
+    if (!inputField) return kPageLoopMarkersBad;
   }
-  const std::vector<std::size_t> opens = Positions(text, kValueTagOpen);
-  const std::vector<std::size_t> closes = Positions(text, kValueTagClose);
   if (!Alternate(opens, closes)) return kPageValueTagsBad;
-  if (opens.empty() && (!form || (!HasInputField(text) && !Contains(text, "<OPTION value=\""))))
-    return kPageValueTagsBad;
+  if (opens.empty() && (!form || (!inputField && !option))) return kPageValueTagsBad;
   return kPageValid;
 }
 
@@ -454,22 +462,27 @@ void CK7QBldPageConverter::ShowValidation(int code) const {
 }
 
 bool CK7QBldPageConverter::CheckGeneratedFunctions(const K7QStringList& components) const {
-  const CK7QBldGroceries& groceries = m_macro.Groceries();
+  std::vector<std::pair<std::string, std::string>> texts;  // name, component text
+  try {
+    for (const std::string& path : components)
+      texts.emplace_back(FunctionNameOf(path), K7QFile::ReadAll(path));
+  } catch (const CK7QBldFileException& e) {
+    m_macro.Groceries().ReportFileException(e, __FILE__, __LINE__);
+    return false;
+  }
+  return CheckGeneratedTexts(texts);
+}
+
+bool CK7QBldPageConverter::CheckGeneratedTexts(
+    const std::vector<std::pair<std::string, std::string>>& functions) const {
   std::string twoReports;
   std::string twoRows;
-  for (const std::string& path : components) {
-    std::string text;
-    try {
-      text = K7QFile::ReadAll(path);
-    } catch (const CK7QBldFileException& e) {
-      groceries.ReportFileException(e, __FILE__, __LINE__);
-      return false;
-    }
-    const std::string line = "    " + K7QCp932::ToUtf8(FunctionNameOf(path)) + "\n";
+  for (const auto& [name, text] : functions) {
+    const std::string line = "    " + K7QCp932::ToUtf8(name) + "\n";
     if (Count(text, "%REPORT{") > 1) twoReports += line;
     if (Count(text, kRowOpen) >= 2) twoRows += line;
   }
-  IK7QBldUserInterface& ui = groceries.Ui();
+  IK7QBldUserInterface& ui = m_macro.Groceries().Ui();
   if (!twoReports.empty()) {
     ui.Prompt(kIdsTwoReportBlocks, ui.String(kIdsTwoReportBlocks) + "\n\n" + twoReports,
               K7QIcon::Exclamation, K7QButtons::Ok);
@@ -527,6 +540,11 @@ bool CK7QBldPageConverter::ConvertText(std::string_view page, Conversion& result
   result.page.clear();
   result.functions.clear();
   result.page.reserve(page.size());
+  // Looked up once per loop: a page of many loops stays linear.
+  std::unordered_set<std::string> names;
+  std::unordered_map<std::string, const CK7QBldFunctionEntry*> listed;
+  for (int i = functions.GetCount() - 1; i >= 0; --i)
+    listed[CK7QBldFunctionBlock::NameKey(functions.Entry(i)->name)] = functions.Entry(i);
   std::size_t pos = 0;
   for (const LoopSpan& loop : FindLoops(page)) {
     const std::string& name = loop.start.name;
@@ -535,11 +553,9 @@ bool CK7QBldPageConverter::ConvertText(std::string_view page, Conversion& result
       functions.ReportUnusableName(kIdsUnsafeLoopName, name);
       return false;
     }
-    const bool twice = std::any_of(result.functions.begin(), result.functions.end(),
-                                   [&name](const GeneratedFunction& f) {
-                                     return CK7QBldGroceries::EqualNoCase(f.name, name);
-                                   });
-    const CK7QBldFunctionEntry* existing = functions.Entry(functions.FindByName(name));
+    const bool twice = !names.insert(CK7QBldFunctionBlock::NameKey(name)).second;
+    const auto known = listed.find(CK7QBldFunctionBlock::NameKey(name));
+    const CK7QBldFunctionEntry* existing = known == listed.end() ? nullptr : known->second;
     if (twice || (existing && existing->flag != kFunctionBuilderMade)) {
       const unsigned id = twice ? kIdsDuplicateLoopName : kIdsLoopNamesAuthorFunction;
       ui.Prompt(id, ui.String(id) + "\n" + K7QCp932::ToUtf8(name), K7QIcon::Stop, K7QButtons::Ok);
@@ -590,21 +606,33 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
   const CK7QBldGroceries& groceries = m_macro.Groceries();
   const std::string converted = CK7QBldGroceries::ChangeExtension(pagePath, "htm", "cvt");
   if (converted.empty() || !K7QFile::Exists(pagePath)) return false;
-  // The page editor may have written the quotes of attribute values as "&quot;".
-  groceries.UnescapeQuotesInFile(pagePath);
 
   // The page is converted in memory; the converted page is written only once
   // everything has succeeded, so a refused page leaves the last good
   // conversion and the function list in step.
   try {
-    const std::string text = K7QFile::ReadAll(pagePath);
+    std::string text = K7QFile::ReadAll(pagePath);
+    // The page editor may have written the quotes of attribute values as
+    // "&quot;". Only a page that holds one is rewritten.
+    if (Contains(text, "&quot;")) {
+      if (!groceries.UnescapeQuotesInFile(pagePath)) return false;
+      text = K7QFile::ReadAll(pagePath);
+    }
     const int code = ValidatePage(text);
     ShowValidation(code);
     if (code == kPageLoopMarkersBad || code == kPageValueTagsBad) return false;
-    m_macro.CollectFormFieldNames(pagePath);
+    if (HasFormField(text)) m_macro.CollectFormFieldNames(pagePath);
 
     Conversion conversion;
     if (!ConvertText(text, conversion)) return false;
+
+    // The generated texts are checked before any of them is written, so a
+    // refused page leaves no component behind.
+    std::vector<std::pair<std::string, std::string>> generated;
+    generated.reserve(conversion.functions.size());
+    for (GeneratedFunction& function : conversion.functions)
+      generated.emplace_back(function.name, std::move(function.component));
+    if (!CheckGeneratedTexts(generated)) return false;
 
     const std::string base = converted.substr(0, K7QCp932::FindLast(converted, '.'));
     const auto removeComponents = [&components] {
@@ -612,17 +640,13 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
       components.clear();
     };
     try {
-      for (const GeneratedFunction& function : conversion.functions) {
-        components.push_back(base + std::string(kComponentInfix) + function.name);
-        K7QFile::WriteAll(components.back(), function.component);
+      for (const auto& [name, text] : generated) {
+        components.push_back(base + std::string(kComponentInfix) + name);
+        K7QFile::WriteAll(components.back(), text);
       }
     } catch (...) {
       removeComponents();
       throw;
-    }
-    if (!CheckGeneratedFunctions(components)) {
-      removeComponents();
-      return false;
     }
     try {
       K7QFile::RewriteInPlace(
@@ -674,7 +698,7 @@ bool CK7QBldPageConverter::Qualify(std::string_view variable,
   auto [it, added] = cache.functions.try_emplace(function);
   ColumnCache::Function& known = it->second;
   if (added) known.select = function->SqlText(nullptr);
-  const std::string key = LowerAscii(inner);
+  const std::string key = CK7QBldFunctionBlock::NameKey(inner);
   auto found = known.tables.find(key);
   if (found == known.tables.end())
     found = known.tables.emplace(key, CK7QBldProfile::ColumnQualifier(known.select, inner)).first;

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "K7QBldGroceries.h"
@@ -71,7 +72,8 @@ class CK7QBldPageConverter {
   // reported file error.
   bool PrepareForEditing(const std::string& pagePath);
 
-  // After the page editor has ended: the page (".htm") is converted into its
+  // After the page editor has ended: the page (".htm"; first rewritten with
+  // its "&quot;" unescaped when it holds one) is converted into its
   // converted page (".cvt"), each loop becoming a function component
   // "BASE.k7q_fun_NAME" beside it (BASE: the converted page without its
   // extension), listed in `components`. With `readIntoList` the components
@@ -92,6 +94,8 @@ class CK7QBldPageConverter {
   // Shows 62358 for components with more than one report block and 62359
   // for those with two or more row templates; false when any was found.
   bool CheckGeneratedFunctions(const K7QStringList& components) const;
+  // The same for component texts given with their function names.
+  bool CheckGeneratedTexts(const std::vector<std::pair<std::string, std::string>>& functions) const;
 
   // The conversion of a page's text; false after a reported refusal (a loop
   // name that cannot name a function, or a name given to two loops).
