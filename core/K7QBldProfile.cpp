@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -134,17 +135,18 @@ class CK7QBldProfile::CReader {
   void AttachSample();
   int Classify(const std::string& reference, int typeCode) const;
 
+  using Position = std::pair<std::size_t, std::size_t>;  // table, column
+  const std::string& ReferenceAt(const Position& p) const {
+    return m_profile.m_tables[p.first].Columns()[p.second].m_reference;
+  }
+  void Attach(const Position& p);
+
   CK7QBldProfile& m_profile;
   std::string m_folder;
   int m_state = 0;
   bool m_closed = false;
   std::string m_sampleName;
   std::string m_sampleValue;
-  using Position = std::pair<std::size_t, std::size_t>;  // table, column
-  const std::string& ReferenceAt(const Position& p) const {
-    return m_profile.m_tables[p.first].Columns()[p.second].m_reference;
-  }
-  void Attach(const Position& p);
 
   // Tables by exact name: column lines of one table need not be adjacent.
   std::unordered_map<std::string, std::size_t> m_tableIndex;
@@ -395,25 +397,24 @@ bool CK7QBldProfile::Read(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return false;
   CK7QBldLineReader reader;
-  bool closed = false;
+  std::optional<CReader> state;
+  // Success means only that the Information block was closed, also when a
+  // read fault or a memory shortage stops the reading later.
   try {
-    CReader state(*this, AbsoluteFolder(path));
+    state.emplace(*this, AbsoluteFolder(path));
     reader.Open(path);
     std::string line;
     while (reader.ReadLine(line)) {
-      if (!state.Step(TrimView(line))) break;
+      if (!state->Step(TrimView(line))) break;
     }
-    closed = state.Closed();
   } catch (const CK7QBldFileException& e) {
     reader.Close();
     m_groceries.ReportFileException(e, __FILE__, __LINE__);
-    return false;
   } catch (const std::bad_alloc& e) {
     reader.Close();
     m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
-    return false;
   }
-  m_loaded = closed;
+  m_loaded = state && state->Closed();
   return m_loaded;
 }
 
