@@ -140,12 +140,15 @@ void CPbuildCli::ShowRecords(SQLSMALLINT handleType, SQLHANDLE handle) {
                                          kMessageBuffer, &length);
     if (!SQL_SUCCEEDED(rc)) break;
     std::string text = m_ui.String(kIdsDiagStateLabel);
+    text += ": ";
     text += reinterpret_cast<const char*>(state);
     text += "\n";
     text += m_ui.String(kIdsDiagNativeLabel);
+    text += ": ";
     text += std::to_string(native);
     text += "\n";
     text += m_ui.String(kIdsDiagMessageLabel);
+    text += ": ";
     text += Text(message, length, kMessageBuffer);
     m_ui.Prompt(kIdsDiagStateLabel, text, K7QIcon::Stop, K7QButtons::Ok);
   }

@@ -24,17 +24,17 @@ k7q_setup_odbc() {
   # the build tree scripts/run uses); the data source points there.
   local db="$here/build/share/tovra/sample/shop.db"
 
-  # The user data source (~/.odbc.ini, or $ODBCINI when set). One that points
-  # at a database that is gone (an old checkout) is pointed here again.
+  # The user data source (~/.odbc.ini, or $ODBCINI when set), rewritten while
+  # it is ours: one the user pointed at another existing database stays.
+  # NoCreat: a missing file is a failed connection, never a new empty database
+  # where the build is about to put the sample.
   local current
   current=$(odbcinst -q -s -h -n K7QSample 2>/dev/null | sed -n 's/^Database=//p' || true)
-  if [ -n "$current" ] && [ "$current" != "$db" ] && [ ! -e "$current" ]; then
-    odbcinst -u -s -h -n K7QSample >/dev/null
-  fi
-  if ! odbcinst -q -s -h -n K7QSample >/dev/null 2>&1; then
+  if [ -z "$current" ] || [ "$current" = "$db" ] || [ ! -e "$current" ]; then
+    odbcinst -u -s -h -n K7QSample >/dev/null 2>&1 || true
     local template
     template=$(mktemp)
-    printf '[K7QSample]\nDescription=K7Q sample shop database\nDriver=SQLite3\nDatabase=%s\n' \
+    printf '[K7QSample]\nDescription=K7Q sample shop database\nDriver=SQLite3\nDatabase=%s\nNoCreat=1\n' \
       "$db" >"$template"
     odbcinst -i -s -h -f "$template" >/dev/null
     rm -f "$template"
