@@ -7,10 +7,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -40,7 +40,8 @@ std::string Unit(int n) {
     // "ソフト" in CP932: its first character's trail byte is a backslash.
     const std::string so = "\x83\x5C\x83\x74\x83\x67";
     while (text.size() < 4500)
-      text += "<P>Plain text of the page, " + so + " with an anchor <A href=\"x.htm\">here</A>.</P>\r\n";
+      text += "<P>Plain text of the page, " + so +
+              " with an anchor <A href=\"x.htm\">here</A>.</P>\r\n";
     return text;
   }();
   auto tag = [](const char* variable, const char* shown) {
@@ -53,7 +54,8 @@ std::string Unit(int n) {
          "        <TH>Name</TH>\r\n        <TH>Price</TH>\r\n        <TH>Stock</TH></TR>\r\n"
          "    <TR>\r\n        <TD>" +
          tag("products.name", "Tea") + "</TD>\r\n        <TD>" + tag("products.price", "480.00") +
-         "</TD>\r\n        <TD><A href=\"item?id=$(V_products.id)\">" + tag("products.stock", "12") +
+         "</TD>\r\n        <TD><A href=\"item?id=$(V_products.id)\">" +
+         tag("products.stock", "12") +
          "</A></TD></TR>\r\n</TABLE>\r\n\r\n"
          "<IMG src=\"k7q_loop_end.gif\" height=\"10\" width=\"438\">\r\n";
 }
@@ -102,7 +104,11 @@ void BM_ConvertPage(benchmark::State& state) {
                           static_cast<std::int64_t>(text.size()));
   std::filesystem::remove_all(folder);
 }
-BENCHMARK(BM_ConvertPage)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertPage)
+    ->Arg(100 << 10)
+    ->Arg(1 << 20)
+    ->Arg(10 << 20)
+    ->Unit(benchmark::kMillisecond);
 
 // The conversion of the text alone, without the file work around it.
 void BM_ConvertText(benchmark::State& state) {
@@ -121,11 +127,15 @@ void BM_ConvertText(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(text.size()));
 }
-BENCHMARK(BM_ConvertText)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertText)
+    ->Arg(100 << 10)
+    ->Arg(1 << 20)
+    ->Arg(10 << 20)
+    ->Unit(benchmark::kMillisecond);
 
 int WritePages(const std::string& dir) {
-  for (const auto& [name, size] : {std::pair{"100k", 100 << 10}, std::pair{"1m", 1 << 20},
-                                   std::pair{"10m", 10 << 20}}) {
+  for (const auto& [name, size] :
+       {std::pair{"100k", 100 << 10}, std::pair{"1m", 1 << 20}, std::pair{"10m", 10 << 20}}) {
     K7QFile::WriteAll(dir + "/page_" + name + ".htm", MakePage(static_cast<std::size_t>(size)));
   }
   return 0;

@@ -90,8 +90,7 @@ bool ConvertPage(CK7QBldMacro& macro, CK7QBldHTMLBlock& block, int side, const s
     std::fprintf(stderr, "k7q: build: %s: no such file\n", source.c_str());
     return false;
   }
-  const std::string page =
-      CK7QBldHTMLBlock::PageName(macro.Profile().ProfileFolder(), title, side);
+  const std::string page = CK7QBldHTMLBlock::PageName(macro.Profile().ProfileFolder(), title, side);
   try {
     K7QFile::CopyBinary(source, page);
   } catch (const CK7QBldFileException& e) {

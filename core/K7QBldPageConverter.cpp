@@ -28,9 +28,7 @@ std::size_t Find(std::string_view text, std::string_view needle, std::size_t fro
 std::size_t Find(std::string_view text, char c, std::size_t from = 0) {
   return K7QCp932::Find(text, c, from);
 }
-bool Contains(std::string_view text, std::string_view needle) {
-  return Find(text, needle) != npos;
-}
+bool Contains(std::string_view text, std::string_view needle) { return Find(text, needle) != npos; }
 bool StartsWith(std::string_view text, std::size_t pos, std::string_view prefix) {
   return text.size() >= pos && text.size() - pos >= prefix.size() &&
          text.compare(pos, prefix.size(), prefix) == 0;
@@ -49,7 +47,8 @@ std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size
 }
 std::size_t Count(std::string_view text, std::string_view needle) {
   std::size_t n = 0;
-  for (std::size_t i = Find(text, needle); i != npos; i = Find(text, needle, i + needle.size())) ++n;
+  for (std::size_t i = Find(text, needle); i != npos; i = Find(text, needle, i + needle.size()))
+    ++n;
   return n;
 }
 // Whether the page has a tag that can name a form field ("<INPUT" or
@@ -116,7 +115,8 @@ struct LoopSpan {
 std::vector<LoopSpan> FindLoops(std::string_view text) {
   std::vector<LoopSpan> loops;
   std::size_t pos = 0;
-  for (std::size_t s = Find(text, kLoopStartPrefix); s != npos; s = Find(text, kLoopStartPrefix, pos)) {
+  for (std::size_t s = Find(text, kLoopStartPrefix); s != npos;
+       s = Find(text, kLoopStartPrefix, pos)) {
     LoopSpan loop;
     if (!ParseStartMarker(text, s, loop.start)) break;
     loop.endMarker = Find(text, kLoopEndPrefix, loop.start.end);
@@ -142,9 +142,12 @@ bool Alternate(const std::vector<std::size_t>& starts, const std::vector<std::si
 
 std::string_view KindText(CK7QBldPageConverter::LoopKind kind) {
   switch (kind) {
-    case CK7QBldPageConverter::LoopKind::Table: return "TABLE:";
-    case CK7QBldPageConverter::LoopKind::Option: return "OPTION:";
-    case CK7QBldPageConverter::LoopKind::Row: break;
+    case CK7QBldPageConverter::LoopKind::Table:
+      return "TABLE:";
+    case CK7QBldPageConverter::LoopKind::Option:
+      return "OPTION:";
+    case CK7QBldPageConverter::LoopKind::Row:
+      break;
   }
   return "ROW:";
 }
@@ -683,9 +686,9 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
 
 // ---------------------------------------------------------------- preparation
 
-bool CK7QBldPageConverter::Qualify(std::string_view variable,
-                                   const CK7QBldFunctionEntry* function, ColumnCache& cache,
-                                   std::string& table, std::string& column) const {
+bool CK7QBldPageConverter::Qualify(std::string_view variable, const CK7QBldFunctionEntry* function,
+                                   ColumnCache& cache, std::string& table,
+                                   std::string& column) const {
   const std::string_view inner =
       variable.substr(kVariableOpen.size(), variable.size() - kVariableOpen.size() - 1);
   const std::size_t dot = Find(inner, '.');
@@ -807,7 +810,8 @@ std::string CK7QBldPageConverter::Tag(std::string_view seg, const CK7QBldFunctio
         }
       } else if (c == '@' && StartsWith(seg, i, kLargeTextCall)) {
         const std::size_t nameBegin = i + kLargeTextCall.size();
-        const std::size_t comma = Find(seg.substr(0, nameBegin + kMaxVariableLength), ',', nameBegin);
+        const std::size_t comma =
+            Find(seg.substr(0, nameBegin + kMaxVariableLength), ',', nameBegin);
         if (comma != npos && StartsWith(seg, comma, kLargeTextTail) &&
             StartsWith(seg, nameBegin, "V_")) {
           variable = "$(" + std::string(seg.substr(nameBegin, comma - nameBegin)) + ")";
@@ -823,7 +827,8 @@ std::string CK7QBldPageConverter::Tag(std::string_view seg, const CK7QBldFunctio
       const bool known = Qualify(variable, function, cache, table, column);
       // «="$(V_X)">» is an attribute value the editor shows as text; option
       // lists keep their values bare so that the list stays a list.
-      const bool bare = inOptionList || (i > 0 && seg[i - 1] == '=' && StartsWith(seg, next, "\">"));
+      const bool bare =
+          inOptionList || (i > 0 && seg[i - 1] == '=' && StartsWith(seg, next, "\">"));
       if (!known) {
         i += 1;
         continue;

@@ -125,8 +125,8 @@ class CK7QBldPageConverter {
                   ColumnCache& cache) const;
   std::string ValueTag(const std::string& table, const std::string& column, bool largeText,
                        ColumnCache& cache) const;
-  bool Qualify(std::string_view variable, const CK7QBldFunctionEntry* function,
-               ColumnCache& cache, std::string& table, std::string& column) const;
+  bool Qualify(std::string_view variable, const CK7QBldFunctionEntry* function, ColumnCache& cache,
+               std::string& table, std::string& column) const;
   void ShowValidation(int code) const;
   std::string MakeComponent(const std::string& name, const K7QStringList& columns,
                             const std::string& rowTemplate, std::string& statement) const;

@@ -90,12 +90,14 @@ TEST(PageValidation, Codes) {
       {"a marker of no known kind", Start("LIST:R") + Tag("ITEMS.NAME", "x") + E, 1},
       {"a well-formed loop", row, 0},
       {"a value tag without its end", row + "<K7Q macro=\"$(V_ITEMS.CODE)\">", 2},
-      {"nested value tags", Start("ROW:R") + "<K7Q macro=\"$(V_A.B)\">" + Tag("A.C", "x") +
-                                "</K7Q>" + E, 2},
+      {"nested value tags",
+       Start("ROW:R") + "<K7Q macro=\"$(V_A.B)\">" + Tag("A.C", "x") + "</K7Q>" + E, 2},
       {"a loop without value tags or form", Start("ROW:R") + "<P>" + E, 2},
       {"an option loop: form and options, no tags",
-       Start("OPTION:O") + "<FORM><SELECT name=\"s\"><OPTION value=\"$(V_A.B)\">x</OPTION></SELECT>" +
-           "</FORM>" + E, 0},
+       Start("OPTION:O") +
+           "<FORM><SELECT name=\"s\"><OPTION value=\"$(V_A.B)\">x</OPTION></SELECT>" + "</FORM>" +
+           E,
+       0},
   };
   for (const ValidateCase& c : cases)
     EXPECT_EQ(CK7QBldPageConverter::ValidatePage(c.page), c.code) << c.rule;
@@ -169,7 +171,8 @@ TEST_F(PageConverterTest, LoopEdgeCases) {
                       "%REPORT{\n<TABLE><TR><TH>h</TH></TR>\n%ROW{\n<TR><TD>$(V_CITY)</TD><TD>"
                       "$(V_NAME)</TD></TR>\n%}</TABLE>\n%}\n%}"}}},
       {"a table loop without rows repeats its whole body; a body saying ROW: stays a table",
-       Start("TABLE:T") + "ROW: " + Tag("ITEMS.NAME", "x") + E, "@T()",
+       Start("TABLE:T") + "ROW: " + Tag("ITEMS.NAME", "x") + E,
+       "@T()",
        {{"T", kGenerator + "%FUNCTION(RZV_SQL)T() {\nSELECT ITEMS.NAME FROM ITEMS\n%REPORT{\n\n"
                            "%ROW{ROW: $(V_NAME)\n%}\n%}\n%}"}}},
       {"value tags outside loops become variables with their table; images keep their tag",
@@ -314,9 +317,10 @@ std::vector<std::pair<std::string, std::string>> RoundTripPages() {
            "</TH></TR>\n<TR><TD><A href=\"item?code=$(V_ITEMS.CODE)&amp;s=1\">" +
            Tag("ITEMS.NAME", "Tea") + "</A></TD>\n<TD>" +
            "<K7Q macro=\"$(V_ITEMS.PHOTO)\"><IMG SRC=\"LOB00000.gif\"></K7Q></TD></TR>\n"
-           "<TR><TD>total</TD></TR>\n</TABLE>\n" + E + "\n" + Start("ROW:CITIES") + Tag("SHOPS.CITY", "Tokyo") + "," +
-           "<INPUT TYPE=\"hidden\" VALUE=\"$(V_SHOPS.NAME)\">" + E + "\n" +
-           Tag("ITEMS.CODE", "7") + "\n"},
+           "<TR><TD>total</TD></TR>\n</TABLE>\n" +
+           E + "\n" + Start("ROW:CITIES") + Tag("SHOPS.CITY", "Tokyo") + "," +
+           "<INPUT TYPE=\"hidden\" VALUE=\"$(V_SHOPS.NAME)\">" + E + "\n" + Tag("ITEMS.CODE", "7") +
+           "\n"},
   };
 }
 
@@ -329,7 +333,8 @@ TEST_F(PageConverterTest, RoundTripGivesTheSameMacro) {
     const std::string folder = m_dir.Path();
     CK7QBldDocCore document(m_macro);
     // First conversion: the pages as the author left them.
-    for (const auto& [side, text] : {std::pair{kHtmlInput, input}, std::pair{kHtmlReport, report}}) {
+    for (const auto& [side, text] :
+         {std::pair{kHtmlInput, input}, std::pair{kHtmlReport, report}}) {
       const std::string page = CK7QBldHTMLBlock::PageName(folder, "T", side);
       K7QWriteFile(page, text);
       (side == kHtmlInput ? m_macro.Input() : m_macro.Report()).Set({}, page);
@@ -342,8 +347,8 @@ TEST_F(PageConverterTest, RoundTripGivesTheSameMacro) {
       CK7QBldSQL sql = m_macro.Functions().Entry(list)->statement;
       sql.AddCondition("ITEMS.CODE > 3");
       m_macro.Functions().Modify(list, kFunctionBuilderMade, "LIST", "codes above three",
-                                 m_macro.Functions().Entry(list)->page, sql,
-                                 CK7QBldMessageBlock(), kReportKindTable);
+                                 m_macro.Functions().Entry(list)->page, sql, CK7QBldMessageBlock(),
+                                 kReportKindTable);
     }
     ASSERT_TRUE(document.Save(macroPath));
     const std::string first = K7QReadFile(macroPath);
