@@ -20,7 +20,7 @@ int CPlaunchApp::Run(int argc, char** argv) {
     const QDir folder(arguments[2]);
     const QString suffix = arguments[3];
     dialog.show();
-    QTimer::singleShot(0, &dialog, [&] {
+    QTimer::singleShot(0, &dialog, [&dialog, folder, suffix] {
       dialog.grab().save(folder.filePath(QStringLiteral("plaunch-%1.png").arg(suffix)));
       CAboutDlg about(&dialog);
       about.show();
