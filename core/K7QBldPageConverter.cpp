@@ -51,17 +51,6 @@ std::size_t Count(std::string_view text, std::string_view needle) {
     ++n;
   return n;
 }
-// Whether the page has a tag that can name a form field ("<INPUT" or
-// "<SELECT" in any letter case): only then is it read for field names.
-bool HasFormField(std::string_view text) {
-  for (std::size_t i = Find(text, '<'); i != npos; i = Find(text, '<', i + 1)) {
-    const char c = i + 1 < text.size() ? text[i + 1] : '\0';
-    if ((c == 'I' || c == 'i') && StartsWithNoCase(text, i, "<INPUT")) return true;
-    if ((c == 'S' || c == 's') && StartsWithNoCase(text, i, "<SELECT")) return true;
-  }
-  return false;
-}
-
 // Every position i (a "$(V_") where a variable "$(V_X)" starts; `end` gets the
 // position of its ")". The name may not hold what ends an attribute or a tag.
 bool ParseVariable(std::string_view text, std::size_t i, std::size_t& end) {
@@ -404,6 +393,13 @@ CK7QBldPageConverter::CK7QBldPageConverter(CK7QBldMacro& macro) : m_macro(macro)
 // ---------------------------------------------------------------- validation
 
 int CK7QBldPageConverter::ValidatePage(std::string_view text) {
+  bool formField = false;
+  return Validate(text, formField);
+}
+
+// `formField`: whether the page has a tag that can name a form field
+// ("<INPUT" or "<SELECT" in any letter case); only then is it read for names.
+int CK7QBldPageConverter::Validate(std::string_view text, bool& formField) {
   // One walk over the page finds every piece of markup the rules look at.
   std::vector<std::size_t> starts;
   std::vector<std::size_t> ends;
@@ -412,7 +408,12 @@ int CK7QBldPageConverter::ValidatePage(std::string_view text) {
   bool form = false;
   bool inputField = false;
   bool option = false;
+  formField = false;
   for (std::size_t i = Find(text, '<'); i != npos; i = Find(text, '<', i + 1)) {
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (((next == 'I' || next == 'i') && StartsWithNoCase(text, i, "<INPUT")) ||
+        ((next == 'S' || next == 's') && StartsWithNoCase(text, i, "<SELECT")))
+      formField = true;
     if (StartsWith(text, i, kLoopStartPrefix)) {
       starts.push_back(i);
     } else if (StartsWith(text, i, kLoopEndPrefix)) {
@@ -621,10 +622,11 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
       if (!groceries.UnescapeQuotesInFile(pagePath)) return false;
       text = K7QFile::ReadAll(pagePath);
     }
-    const int code = ValidatePage(text);
+    bool formField = false;
+    const int code = Validate(text, formField);
     ShowValidation(code);
     if (code == kPageLoopMarkersBad || code == kPageValueTagsBad) return false;
-    if (HasFormField(text)) m_macro.CollectFormFieldNames(pagePath);
+    if (formField) m_macro.CollectFormFieldNames(pagePath);
 
     Conversion conversion;
     if (!ConvertText(text, conversion)) return false;

@@ -127,6 +127,7 @@ class CK7QBldPageConverter {
                        ColumnCache& cache) const;
   bool Qualify(std::string_view variable, const CK7QBldFunctionEntry* function, ColumnCache& cache,
                std::string& table, std::string& column) const;
+  static int Validate(std::string_view text, bool& formField);
   void ShowValidation(int code) const;
   std::string MakeComponent(const std::string& name, const K7QStringList& columns,
                             const std::string& rowTemplate, std::string& statement) const;
