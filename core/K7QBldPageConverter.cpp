@@ -622,6 +622,12 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
       if (!groceries.UnescapeQuotesInFile(pagePath)) return false;
       text = K7QFile::ReadAll(pagePath);
     }
+    // A function section inside a page section would split the macro in
+    // the wrong place when it is opened again.
+    if (Contains(text, m_macro.FunctionPrefix())) {
+      groceries.Ui().Message(kIdsPageHoldsFunction, K7QIcon::Stop);
+      return false;
+    }
     bool formField = false;
     const int code = Validate(text, formField);
     ShowValidation(code);

@@ -20,6 +20,7 @@ inline constexpr unsigned kIdsNoLoopNorForm = 62366;
 inline constexpr unsigned kIdsPageNotConverted = 62374;
 inline constexpr unsigned kIdsDuplicateLoopName = 63020;
 inline constexpr unsigned kIdsLoopNamesAuthorFunction = 63021;
+inline constexpr unsigned kIdsPageHoldsFunction = 63022;
 
 // What validating a page finds.
 inline constexpr int kPageValid = 0;

@@ -245,6 +245,8 @@ TEST_F(PageConverterTest, RefusedPagesLeaveNothingBehind) {
        kIdsDuplicateLoopName, K7QIcon::Stop},
       {"a loop named like an author's function", Start("ROW:MINE") + row + E,
        kIdsLoopNamesAuthorFunction, K7QIcon::Stop},
+      {"a function's text merged into the page", "%FUNCTION(RZV_SQL)L(){\r\n" + row,
+       kIdsPageHoldsFunction, K7QIcon::Stop},
   };
   K7QWriteFile(Converted(), "previous");
   for (const RefusalCase& c : cases) {
