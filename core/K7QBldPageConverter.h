@@ -99,7 +99,8 @@ class CK7QBldPageConverter {
   bool CheckGeneratedTexts(const std::vector<std::pair<std::string, std::string>>& functions) const;
 
   // The conversion of a page's text; false after a reported refusal (a loop
-  // name that cannot name a function, or a name given to two loops).
+  // name that cannot name a function, a name given to two loops, or the
+  // name of one of the author's own functions).
   bool ConvertText(std::string_view page, Conversion& result) const;
   // The editor form of a page's text, loops already opened.
   std::string PrepareText(std::string_view page) const;
