@@ -101,7 +101,8 @@ bool CK7QBldPageDialog::OnEdit() {
       return false;
     }
   }
-  macro.Functions().MergeIntoPage(page, macro.FunctionPrefix());
+  // The builder-made functions come back into the page as loops when the
+  // frame prepares it for editing (calls become loops between markers).
   m_frame.CollapseSidePanel();
   m_frame.CopyLargeObjectFiles(path);
   if (!m_frame.EditPage(m_itemCode, path)) {

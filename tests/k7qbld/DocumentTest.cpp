@@ -19,6 +19,7 @@
 #include "K7QBldHTMLBlock.h"
 #include "K7QBldMainFrm.h"
 #include "K7QBldPageDialog.h"
+#include "K7QBldPageEditing.h"
 #include "K7QBldVariable.h"
 #include "K7QGuiFixture.h"
 
@@ -203,6 +204,33 @@ TEST_F(PageEditorTest, AnEditorThatSavesNothingLeavesTheDocumentUnmodifiedButCon
   WaitForEditor();
   EXPECT_FALSE(Doc().IsModified());
   EXPECT_TRUE(K7QFile::Exists(converted));
+}
+
+TEST_F(PageEditorTest, AMacroWithLoopsSurvivesAnEditorRoundTripUnchanged) {
+  // The sample report page as the page editor leaves it: loops between markers.
+  const std::string page = Page("loops", kHtmlReport);
+  fs::copy_file(fs::path(K7Q_SOURCE_DIR) / "data/tovra/samples/shop_report.htm", page);
+  m_frame->Macro().Report().Set({}, page);
+  ASSERT_TRUE(K7QConvertAfterEditing(m_frame->Macro(), page));
+  const int functions = m_frame->Macro().Functions().GetCount();
+  ASSERT_GT(functions, 0);
+  m_answer = QString::fromStdString(m_dir.File("loops.k7q"));
+  ASSERT_TRUE(Doc().OnFileSaveAs());
+  const std::string saved = K7QReadFile(m_dir.File("loops.k7q"));
+
+  // Reopen, edit the report page with an editor that changes nothing, save again.
+  Doc().OnFileOpen();
+  ASSERT_EQ(m_frame->Macro().Functions().GetCount(), functions);
+  SetPageEditor(Editor("noop.sh", "exit 0"));
+  CK7QBldPageDialog* dialog = ReportPage();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(dialog->OnEdit());
+  WaitForEditor();
+  EXPECT_EQ(m_frame->Macro().Functions().GetCount(), functions);
+  Doc().SetModifiedFlag(true);
+  ASSERT_TRUE(Doc().OnFileSave());
+  EXPECT_EQ(K7QReadFile(m_dir.File("loops.k7q")), saved);
+  for (unsigned id : m_f.ui.Ids()) EXPECT_TRUE(id == 62366u) << id;
 }
 
 TEST_F(PageEditorTest, MissingEntryAndUnstartableEditor) {
