@@ -26,7 +26,10 @@ CREATE TABLE products (
   price       DECIMAL(10,2) NOT NULL,
   stock       SMALLINT,
   released    DATE,
-  description CLOB,
+  -- A character large object. The SQLite3 ODBC driver reports a CLOB column
+  -- as VARCHAR(255) but TEXT as a long character column, which is what a
+  -- CLOB is to other databases; so the column is declared TEXT.
+  description TEXT,
   photo       BLOB
 );
 

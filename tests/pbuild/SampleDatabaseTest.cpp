@@ -37,8 +37,10 @@ TEST(PbuildSampleDatabase, GivesTheExpectedProfile) {
       {"customers", "name", "VARCHAR", "40", "SMP00001", K7QSjis("高橋 ソラ")},
       // VARCHAR(300) is a long column: its first value becomes a text file.
       {"customers", "note", "LONGVARCHAR", "300", "LOB00000.txt", ""},
-      {"products", "photo", "BINARY", "255", "LOB00001.gif", ""},
-      {K7QSjis("店舗"), K7QSjis("店名"), "VARCHAR", "40", "SMP00023", K7QSjis("駅前店")},
+      // The character large object becomes a text file too.
+      {"products", "description", "LONGVARCHAR", "65536", "LOB00001.txt", ""},
+      {"products", "photo", "BINARY", "255", "LOB00002.gif", ""},
+      {K7QSjis("店舗"), K7QSjis("店名"), "VARCHAR", "40", "SMP00022", K7QSjis("駅前店")},
   };
   for (const auto& row : rows) {
     const CK7QBldProfileColumn* c = profile.FindColumn(row.table, row.column);
@@ -49,7 +51,7 @@ TEST(PbuildSampleDatabase, GivesTheExpectedProfile) {
     EXPECT_EQ(c->m_sample, row.sample) << row.column;
   }
   // The first picture of the BLOB column, whole, and the note converted to CP932.
-  const std::string gif = K7QReadFile(f.Output(kDsnSample) + "/LOB00001.gif");
+  const std::string gif = K7QReadFile(f.Output(kDsnSample) + "/LOB00002.gif");
   EXPECT_EQ(gif.substr(0, 3), "GIF");
   EXPECT_GT(gif.size(), 255u);
   const std::string note = K7QReadFile(f.Output(kDsnSample) + "/LOB00000.txt");
