@@ -69,6 +69,7 @@ CK7QBldVariable::CK7QBldVariable(CK7QBldContext& context, CMainFrame& frame, QWi
   row->addWidget(next);
   row->addWidget(ok);
   grid->addLayout(row, 4, 0, 1, 4);
+  grid->setColumnStretch(1, 1);
 
   for (const auto& v : m_frame.Macro().Define().Variables()) {
     new QTreeWidgetItem(m_list, {K7QFromCp932(v.name), K7QFromCp932(v.value)});
