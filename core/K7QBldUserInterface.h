@@ -33,9 +33,21 @@ class IK7QBldUserInterface {
   virtual int SelectNextObject() = 0;
   virtual int SelectPreviousObject() = 0;
 
+  // The same box captioned with string `captionId` instead of 128. Where no
+  // window shows a caption (tests, the console) it is Prompt.
+  virtual int PromptCaptioned(unsigned captionId, unsigned id, const std::string& text,
+                              K7QIcon icon, K7QButtons buttons) {
+    (void)captionId;
+    return Prompt(id, text, icon, buttons);
+  }
+
   // Shows message `id` from the language library.
   int Message(unsigned id, K7QIcon icon = K7QIcon::Exclamation,
               K7QButtons buttons = K7QButtons::Ok) {
     return Prompt(id, String(id), icon, buttons);
+  }
+  // Shows message `id` under caption `captionId`.
+  int MessageCaptioned(unsigned captionId, unsigned id, K7QIcon icon, K7QButtons buttons) {
+    return PromptCaptioned(captionId, id, String(id), icon, buttons);
   }
 };

@@ -185,8 +185,8 @@ void CK7QBldDoc::OnEditMacroText() {
 void CK7QBldDoc::OnWriteConvertedCopy() {
   if (!m_core.HasFile()) return;
   if (m_core.IsModified()) {
-    if (m_context.Ui().Message(kIdsSaveBeforeExport, K7QIcon::Exclamation,
-                               K7QButtons::OkCancel) != kIdOk)
+    if (m_context.Ui().MessageCaptioned(kIdsExportTitle, kIdsSaveBeforeExport,
+                                        K7QIcon::Exclamation, K7QButtons::OkCancel) != kIdOk)
       return;
     // The copy is made from the file, so what was changed is saved first.
     if (!OnFileSave()) return;

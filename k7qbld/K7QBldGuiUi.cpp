@@ -7,9 +7,14 @@
 
 std::string CK7QBldGuiUi::String(unsigned id) const { return m_language.String(id); }
 
-int CK7QBldGuiUi::Prompt(unsigned, const std::string& text, K7QIcon icon, K7QButtons buttons) {
+int CK7QBldGuiUi::Prompt(unsigned id, const std::string& text, K7QIcon icon, K7QButtons buttons) {
+  return PromptCaptioned(kIdsAppTitle, id, text, icon, buttons);
+}
+
+int CK7QBldGuiUi::PromptCaptioned(unsigned captionId, unsigned, const std::string& text,
+                                  K7QIcon icon, K7QButtons buttons) {
   QMessageBox box(m_owner);
-  box.setWindowTitle(QString::fromStdString(String(kIdsAppTitle)));
+  box.setWindowTitle(QString::fromStdString(String(captionId)));
   box.setText(QString::fromStdString(text));
   switch (icon) {
     case K7QIcon::None: box.setIcon(QMessageBox::NoIcon); break;

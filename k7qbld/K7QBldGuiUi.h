@@ -18,6 +18,8 @@ class CK7QBldGuiUi : public IK7QBldUserInterface {
 
   std::string String(unsigned id) const override;
   int Prompt(unsigned id, const std::string& text, K7QIcon icon, K7QButtons buttons) override;
+  int PromptCaptioned(unsigned captionId, unsigned id, const std::string& text, K7QIcon icon,
+                      K7QButtons buttons) override;
   void SetDocumentModified() override;
   int SelectNextObject() override;
   int SelectPreviousObject() override;

@@ -143,6 +143,29 @@ TEST_F(DocumentTest, ChangesAreOfferedForSavingBeforeNew) {
   EXPECT_EQ(m_f.ui.m_shown[0].buttons, K7QButtons::YesNoCancel);
 }
 
+TEST_F(DocumentTest, TheConvertedCopyIsMadeFromTheSavedMacro) {
+  m_answer = QString::fromStdString(m_dir.File("shop.k7q"));
+  ASSERT_TRUE(Doc().OnFileSaveAs());
+  m_frame->Macro().Define().Add("TAX", "8");
+  Doc().SetModifiedFlag(true);
+  // Cancelled at the question: nothing is saved or written.
+  m_f.ui.m_answers = {kIdCancel};
+  m_answer = QString::fromStdString(m_dir.File("copy.k7q"));
+  Doc().OnWriteConvertedCopy();
+  EXPECT_EQ(m_f.ui.Ids(), std::vector<unsigned>{62324});
+  EXPECT_EQ(m_f.ui.m_shown[0].buttons, K7QButtons::OkCancel);
+  EXPECT_FALSE(K7QFile::Exists(m_dir.File("copy.k7q")));
+  EXPECT_TRUE(Doc().IsModified());
+  // OK: the macro is saved first, so the copy holds the change.
+  m_f.ui.m_answers = {kIdOk};
+  Doc().OnWriteConvertedCopy();
+  EXPECT_FALSE(Doc().IsModified());
+  const std::string copy = K7QReadFile(m_dir.File("copy.k7q"));
+  EXPECT_NE(copy.find("TAX"), std::string::npos);
+  EXPECT_EQ(copy.find("\r\n"), std::string::npos);  // the copy has bare line feeds
+  EXPECT_NE(copy.find("%EXEC \"cat "), std::string::npos);
+}
+
 TEST_F(DocumentTest, AProfileThatCannotBeReadShows62321) {
   K7QWriteFile(m_dir.File("broken.k7q_pro"), "garbage\r\n");
   EXPECT_FALSE(Doc().OpenProfile(QString::fromStdString(m_dir.File("broken.k7q_pro"))));
