@@ -1,35 +1,14 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <string>
 #include <vector>
 
 #include "K7QTestSupport.h"
 
-extern char** environ;
-
 namespace {
 
 // Runs the built k7q with `args` (no shell) and gives its exit status.
-int RunK7qExport(const std::vector<std::string>& args) {
-  const std::string program = std::string(K7Q_BIN_DIR) + "/k7q";
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int RunK7qExport(const std::vector<std::string>& args) { return K7QRunK7q(args, {}, "/dev/null"); }
 
 TEST(ExportCli, WritesTheConvertedCopy) {
   CK7QTempDir dir;

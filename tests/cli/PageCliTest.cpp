@@ -1,7 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <string>
@@ -10,8 +7,6 @@
 #include "K7QBldFile.h"
 #include "K7QTestSupport.h"
 
-extern char** environ;
-
 namespace {
 
 const std::string kSamples = std::string(K7Q_SOURCE_DIR) + "/data/tovra/samples/";
@@ -19,22 +14,7 @@ const std::string kShopProfile = std::string(K7Q_TEST_DATA_DIR) + "/core/data/pr
 
 // Runs the built k7q with `args` (no shell), its output into files; the exit status.
 int RunK7q(const std::vector<std::string>& args, const std::string& out, const std::string& err) {
-  const std::string program = std::string(K7Q_BIN_DIR) + "/k7q";
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return K7QRunK7q(args, out, err);
 }
 
 std::vector<std::string> Listing(const std::string& folder) {

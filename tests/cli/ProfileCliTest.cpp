@@ -1,49 +1,17 @@
 // k7q profile show: the documented output and exit statuses.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "K7QTestSupport.h"
 
 namespace {
 
-struct K7qRun {
-  int status = -1;
-  std::string out;
-};
+using K7qRun = K7QRunResult;
 
 // Runs the built k7q without a shell, capturing standard output.
-K7qRun RunK7q(const std::vector<std::string>& args) {
-  K7qRun run;
-  const std::string program = std::string(K7Q_BIN_DIR) + "/k7q";
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  int fds[2];
-  if (pipe(fds) != 0) return run;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  if (rc == 0) {
-    char buffer[4096];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
-      run.out.append(buffer, static_cast<std::size_t>(n));
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  }
-  close(fds[0]);
-  return run;
-}
+K7qRun RunK7q(const std::vector<std::string>& args) { return K7QRunK7qCapture(args); }
 
 std::string Fixture(const std::string& name) {
   return std::string(K7Q_TEST_DATA_DIR) + "/core/data/profiles/" + name;

@@ -1,5 +1,9 @@
 #include "K7QTestSupport.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +11,8 @@
 #include <stdexcept>
 
 #include "K7QBldCp932.h"
+
+extern char** environ;
 
 CK7QScriptedUi::CK7QScriptedUi() {
   m_language.SetJapanese(false);
@@ -55,4 +61,33 @@ std::string K7QSjis(const std::string& utf8) {
   std::string out;
   if (!K7QCp932::FromUtf8(utf8, out)) throw std::runtime_error("not representable in CP932");
   return out;
+}
+
+int K7QRunK7q(const std::vector<std::string>& args, const std::string& outFile,
+              const std::string& errFile) {
+  const std::string program = std::string(K7Q_BIN_DIR) + "/k7q";
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!outFile.empty())
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (!errFile.empty())
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+K7QRunResult K7QRunK7qCapture(const std::vector<std::string>& args) {
+  CK7QTempDir dir;
+  K7QRunResult run;
+  run.status = K7QRunK7q(args, dir.File("out"));
+  run.out = K7QReadFile(dir.File("out"));
+  return run;
 }

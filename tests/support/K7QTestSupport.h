@@ -61,3 +61,15 @@ std::string K7QReadFile(const std::string& path);
 void K7QWriteFile(const std::string& path, const std::string& bytes);
 // Text in UTF-8 source, as CP932 bytes (tests write fixtures with Japanese text).
 std::string K7QSjis(const std::string& utf8);
+
+// Runs the built k7q with `args` (no shell) and gives its exit status (-1 when
+// it could not run). Standard output and error go to the named files; an
+// empty name leaves that stream as the test's own.
+int K7QRunK7q(const std::vector<std::string>& args, const std::string& outFile = {},
+              const std::string& errFile = {});
+// The same, with standard output captured.
+struct K7QRunResult {
+  int status = -1;
+  std::string out;
+};
+K7QRunResult K7QRunK7qCapture(const std::vector<std::string>& args);
