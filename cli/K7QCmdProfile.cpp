@@ -12,47 +12,12 @@
 
 namespace {
 
-// Texts are printed as the profile holds them (CP932); tab, line feed,
-// carriage return and backslash become \t, \n, \r and \\ so that every
-// record stays on its line. A trail byte 0x5C is no backslash.
-std::string Escape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t len = K7QCp932::CharLength(text, i);
-    if (len == 2) {
-      out.append(text, i, 2);
-      i += 2;
-      continue;
-    }
-    switch (text[i]) {
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out += text[i];
-        break;
-    }
-    ++i;
-  }
-  return out;
-}
-
 void PrintRecord(std::string& out, std::initializer_list<std::string> fields) {
   bool first = true;
   for (const std::string& f : fields) {
     if (!first) out += '\t';
     first = false;
-    out += Escape(f);
+    out += K7QEscapeField(f);
   }
   out += '\n';
 }

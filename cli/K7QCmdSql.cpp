@@ -10,47 +10,13 @@
 
 namespace {
 
-// One item a line: tab, line feed, carriage return and backslash are written
-// as \t, \n, \r and \\ so that every item stays on its line. A backslash that
-// is the trail byte of a double-byte character is left as it is.
-std::string Escape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t len = K7QCp932::CharLength(text, i);
-    if (len == 1) {
-      switch (text[i]) {
-        case '\t':
-          out += "\\t";
-          break;
-        case '\n':
-          out += "\\n";
-          break;
-        case '\r':
-          out += "\\r";
-          break;
-        case '\\':
-          out += "\\\\";
-          break;
-        default:
-          out += text[i];
-          break;
-      }
-    } else {
-      out.append(text, i, len);
-    }
-    i += len;
-  }
-  return out;
-}
-
 void PrintLine(std::initializer_list<const std::string*> fields) {
   std::string line;
   bool first = true;
   for (const std::string* f : fields) {
     if (!first) line += '\t';
     first = false;
-    line += Escape(*f);
+    line += K7QEscapeField(*f);
   }
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), stdout);

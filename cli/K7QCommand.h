@@ -26,5 +26,10 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
+// One field of a line of output, as it is (CP932 bytes) but for tab, line
+// feed, carriage return and backslash, which become \t, \n, \r and \\ so
+// that every record stays on its line. A trail byte 0x5C is no backslash.
+std::string K7QEscapeField(const std::string& text);
+
 // Prints "k7q: <text>" on standard error and returns kExitUsage.
 int K7QUsageError(const std::string& text);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "K7QBldCp932.h"
 #include "K7QCommand.h"
 
 std::vector<K7QCommand>& K7QCommands() {
@@ -13,6 +14,28 @@ std::vector<K7QCommand>& K7QCommands() {
 int K7QUsageError(const std::string& text) {
   std::fprintf(stderr, "k7q: %s\n", text.c_str());
   return kExitUsage;
+}
+
+std::string K7QEscapeField(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = K7QCp932::CharLength(text, i);
+    if (len == 2) {
+      out.append(text, i, 2);
+      i += 2;
+      continue;
+    }
+    switch (text[i]) {
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += text[i]; break;
+    }
+    ++i;
+  }
+  return out;
 }
 
 static void PrintUsage(std::FILE* out) {
