@@ -13,6 +13,7 @@
 #include "K7QBldMacro.h"
 #include "K7QBldPageConverter.h"
 #include "K7QCommand.h"
+#include "K7QWorkFolder.h"
 #include "K7QConsoleUi.h"
 
 namespace {
@@ -61,26 +62,6 @@ std::string ParseArgs(const K7QArgs& args, Request& request) {
   if (request.profile.empty() || request.output.empty()) return "--profile and -o are required";
   return {};
 }
-
-// The working folder of one build: the profile is read from a copy here, so
-// the working pages and components never land in the author's profile folder.
-class CWorkFolder {
- public:
-  CWorkFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "k7q-build-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) m_path = pattern;
-  }
-  ~CWorkFolder() {
-    std::error_code ec;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
-  }
-  CWorkFolder(const CWorkFolder&) = delete;
-  CWorkFolder& operator=(const CWorkFolder&) = delete;
-  const std::string& Path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
 
 // Puts a page where the builder keeps it and converts it as after editing.
 bool ConvertPage(CK7QBldMacro& macro, CK7QBldHTMLBlock& block, int side, const std::string& source,

@@ -12,6 +12,7 @@
 #include "K7QBldGroceries.h"
 #include "K7QBldMacro.h"
 #include "K7QCommand.h"
+#include "K7QWorkFolder.h"
 #include "K7QConsoleUi.h"
 
 namespace {
@@ -104,27 +105,6 @@ void Show(const CK7QBldMacro& macro) {
             o.replacement, o.note});
   }
 }
-
-// A private copy of the profile, so the working files of the open land in a
-// temporary folder and never in the author's profile folder.
-class CWorkFolder {
- public:
-  CWorkFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/k7q-macro-XXXXXX";
-    if (::mkdtemp(pattern.data())) m_path = pattern;
-  }
-  ~CWorkFolder() {
-    std::error_code ec;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
-  }
-  CWorkFolder(const CWorkFolder&) = delete;
-  CWorkFolder& operator=(const CWorkFolder&) = delete;
-  const std::string& Path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
 
 int RunMacro(const K7QArgs& args) {
   if (args.size() < 2) return K7QUsageError("macro: expected show or resave and a macro file");
