@@ -1,5 +1,7 @@
 #pragma once
 
+// Folder core/page: page conversion between macro form and editor form.
+
 #include <string>
 #include <string_view>
 #include <utility>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Folder core/profile: the profile file's reader and writer, its tables and columns.
+
 #include <string>
 #include <vector>
 

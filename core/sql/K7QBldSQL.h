@@ -1,5 +1,7 @@
 #pragma once
 
+// Folder core/sql: SELECT statement text, built and parsed.
+
 #include <cstddef>
 #include <string>
 #include <string_view>

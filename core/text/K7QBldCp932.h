@@ -1,5 +1,7 @@
 #pragma once
 
+// Folder core/text: CP932-aware text helpers, the utility object, the file layer, the language library and the prompt interface.
+
 #include <cstddef>
 #include <string>
 #include <string_view>

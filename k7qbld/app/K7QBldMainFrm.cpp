@@ -81,16 +81,20 @@ QAction* CMainFrame::Action(int id) const {
 void CMainFrame::CreateActions() {
   CK7QBldDoc& doc = *m_document;
   QStyle* s = style();
-  QAction* fileNew = AddAction(CK7QBldDoc::kIdFileNew, "menu.file.new", "&New", [&doc] { doc.OnFileNew(); });
+  QAction* fileNew =
+      AddAction(CK7QBldDoc::kIdFileNew, "menu.file.new", "&New", [&doc] { doc.OnFileNew(); });
   fileNew->setShortcut(QKeySequence::New);
   fileNew->setIcon(s->standardIcon(QStyle::SP_FileIcon));
-  QAction* fileOpen = AddAction(CK7QBldDoc::kIdFileOpen, "menu.file.open", "&Open...", [&doc] { doc.OnFileOpen(); });
+  QAction* fileOpen = AddAction(CK7QBldDoc::kIdFileOpen, "menu.file.open", "&Open...",
+                                [&doc] { doc.OnFileOpen(); });
   fileOpen->setShortcut(QKeySequence::Open);
   fileOpen->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
-  QAction* fileSave = AddAction(CK7QBldDoc::kIdFileSave, "menu.file.save", "&Save", [&doc] { doc.OnFileSave(); });
+  QAction* fileSave =
+      AddAction(CK7QBldDoc::kIdFileSave, "menu.file.save", "&Save", [&doc] { doc.OnFileSave(); });
   fileSave->setShortcut(QKeySequence::Save);
   fileSave->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-  AddAction(CK7QBldDoc::kIdFileSaveAs, "menu.file.saveas", "Save &As...", [&doc] { doc.OnFileSaveAs(); });
+  AddAction(CK7QBldDoc::kIdFileSaveAs, "menu.file.saveas", "Save &As...",
+            [&doc] { doc.OnFileSaveAs(); });
   QAction* profile = AddAction(CK7QBldDoc::kIdOpenProfile, "menu.file.profile", "Open &Profile...",
                                [&doc] { doc.OnOpenProfile(); });
   profile->setIcon(s->standardIcon(QStyle::SP_DirOpenIcon));
@@ -99,7 +103,8 @@ void CMainFrame::CreateActions() {
   view->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
   AddAction(CK7QBldDoc::kIdWriteConvertedCopy, "menu.file.export", "&Write Converted Copy...",
             [&doc] { doc.OnWriteConvertedCopy(); });
-  AddAction(CK7QBldDoc::kIdFileMru1, "menu.file.recent", "&1 Recent File", [&doc] { doc.OnFileMru1(); });
+  AddAction(CK7QBldDoc::kIdFileMru1, "menu.file.recent", "&1 Recent File",
+            [&doc] { doc.OnFileMru1(); });
   QAction* exitAction = AddAction(kIdAppExit, "menu.file.exit", "E&xit", [this] { close(); });
   exitAction->setShortcut(QKeySequence::Quit);
   QAction* about = AddAction(kIdAppAbout, "menu.help.about", "&About K7QBld...", [] {
@@ -139,20 +144,25 @@ void CMainFrame::UpdateCommandStates() {
   const bool hasFile = m_document->HasFile();
   Action(CK7QBldDoc::kIdEditMacroText)->setEnabled(hasFile);
   Action(CK7QBldDoc::kIdWriteConvertedCopy)->setEnabled(hasFile);
-  const QString recent = hasFile ? m_document->Path()
-                                 : K7QBldSettings::Value(K7QBldSettings::kRecentFiles,
-                                                         QStringLiteral("File1"));
+  const QString recent =
+      hasFile ? m_document->Path()
+              : K7QBldSettings::Value(K7QBldSettings::kRecentFiles, QStringLiteral("File1"));
   QAction* mru = Action(CK7QBldDoc::kIdFileMru1);
-  mru->setText(QStringLiteral("&1 %1").arg(recent.isEmpty() ? m_context.Text("menu.file.recent", "Recent File")
-                                                            : QFileInfo(recent).fileName()));
+  mru->setText(QStringLiteral("&1 %1").arg(recent.isEmpty()
+                                               ? m_context.Text("menu.file.recent", "Recent File")
+                                               : QFileInfo(recent).fileName()));
 }
 
 void CMainFrame::UpdateTitle() {
-  setWindowTitle(QStringLiteral("%1[*] - %2").arg(m_document->Title(), m_context.String(kIdsAppTitle)));
+  setWindowTitle(
+      QStringLiteral("%1[*] - %2").arg(m_document->Title(), m_context.String(kIdsAppTitle)));
   setWindowModified(m_document->IsModified());
 }
 
 void CMainFrame::SetDocumentModified() { m_document->SetModifiedFlag(true); }
+std::string CMainFrame::MacroTitle() const { return m_document->Core().Title(); }
+QString CMainFrame::DocumentTitle() const { return m_document->Title(); }
+void CMainFrame::SaveAs() { m_document->OnFileSaveAs(); }
 
 void CMainFrame::RestoreAndShow(unsigned callerShowCmd) {
   using namespace K7QBldSettings;
@@ -168,8 +178,12 @@ void CMainFrame::RestoreAndShow(unsigned callerShowCmd) {
     case 7:  // minimised, not active
       showMinimized();
       break;
-    case kShowMaximized: showMaximized(); break;
-    default: showNormal(); break;
+    case kShowMaximized:
+      showMaximized();
+      break;
+    default:
+      showNormal();
+      break;
   }
   update();
 }
@@ -222,9 +236,9 @@ QString CMainFrame::PageEditorProgram() {
 QString CMainFrame::AskEditorPath(const QString& current) {
   if (m_editorPathDialog) return m_editorPathDialog(current);
   bool ok = false;
-  const QString path = QInputDialog::getText(this, m_context.Text("editorpath.caption", "Page Editor"),
-                                             m_context.Text("editorpath.label", "Page editor program:"),
-                                             QLineEdit::Normal, current, &ok);
+  const QString path = QInputDialog::getText(
+      this, m_context.Text("editorpath.caption", "Page Editor"),
+      m_context.Text("editorpath.label", "Page editor program:"), QLineEdit::Normal, current, &ok);
   return ok ? path.trimmed() : QString();
 }
 
@@ -251,7 +265,8 @@ bool CMainFrame::EditPage(int itemCode, const QString& pagePath) {
 }
 
 bool CMainFrame::ViewMacro(const QString& macroPath, const QString& title) {
-  const QString editor = K7QBldSettings::Value(K7QBldSettings::kFilePath, QStringLiteral("EditorPath"));
+  const QString editor =
+      K7QBldSettings::Value(K7QBldSettings::kFilePath, QStringLiteral("EditorPath"));
   const QString commandLine = QStringLiteral("\"%1\" \"%2\" -t %3").arg(editor, macroPath, title);
   QProcess* process = CK7QBldGroceriesUi::RunProgram(commandLine);
   if (!process) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "K7QBldFrame.h"
 #include "K7QBldMacro.h"
 #include "K7QBldSettings.h"
 
@@ -21,7 +22,7 @@ struct CK7QBldContext;
 // the macro text editor and polls them every 500 ms; when the page editor
 // ends it converts the page back. Its placement is restored from
 // "WindowPos" at start and written back at close.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public IK7QBldFrame {
   Q_OBJECT
 
  public:
@@ -32,7 +33,7 @@ class CMainFrame : public QMainWindow {
   explicit CMainFrame(CK7QBldContext& context, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
-  CK7QBldMacro& Macro() { return m_macro; }
+  CK7QBldMacro& Macro() override { return m_macro; }
   CK7QBldDoc& Document() { return *m_document; }
   CK7QBldFormView& FormView() { return *m_formView; }
   CK7QBldContext& Context() { return m_context; }
@@ -43,14 +44,14 @@ class CMainFrame : public QMainWindow {
   K7QBldSettings::WindowPlacement CurrentPlacement() const;
 
   // Starts the page editor on `pagePath` for the tree item `itemCode`.
-  bool EditPage(int itemCode, const QString& pagePath);
+  bool EditPage(int itemCode, const QString& pagePath) override;
   // Starts the macro text editor on `macroPath` with `title` as its window title.
-  bool ViewMacro(const QString& macroPath, const QString& title);
+  bool ViewMacro(const QString& macroPath, const QString& title) override;
   // Copies the profile's large-object files next to the page.
-  bool CopyLargeObjectFiles(const QString& pagePath);
+  bool CopyLargeObjectFiles(const QString& pagePath) override;
   // Hides the tree side of the form view (before the page editor starts) and back.
-  void CollapseSidePanel();
-  void ExpandSidePanel();
+  void CollapseSidePanel() override;
+  void ExpandSidePanel() override;
   bool SidePanelCollapsed() const { return m_takenWidth > 0; }
 
   // Checks both editors; what the two timers do.
@@ -68,7 +69,10 @@ class CMainFrame : public QMainWindow {
   void UpdateCommandStates();
   void UpdateTitle();
   // Marks the document modified (the utility object's SetDocumentModified).
-  void SetDocumentModified();
+  void SetDocumentModified() override;
+  std::string MacroTitle() const override;
+  QString DocumentTitle() const override;
+  void SaveAs() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

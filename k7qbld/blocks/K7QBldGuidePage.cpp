@@ -8,24 +8,28 @@
 
 #include "K7QBldArtwork.h"
 #include "K7QBldContext.h"
-#include "K7QBldDoc.h"
-#include "K7QBldMainFrm.h"
+#include "K7QBldFrame.h"
+#include "K7QBldMacro.h"
 
 namespace {
 
 const char* TextKey(CK7QBldGuidePage::Template which) {
   switch (which) {
-    case CK7QBldGuidePage::kStart: return "guide.start";
-    case CK7QBldGuidePage::kFourth: return "guide.fourth";
-    case CK7QBldGuidePage::kIntermediate: return "guide.intermediate";
-    case CK7QBldGuidePage::kFinal: return "guide.final";
+    case CK7QBldGuidePage::kStart:
+      return "guide.start";
+    case CK7QBldGuidePage::kFourth:
+      return "guide.fourth";
+    case CK7QBldGuidePage::kIntermediate:
+      return "guide.intermediate";
+    case CK7QBldGuidePage::kFinal:
+      return "guide.final";
   }
   return "";
 }
 
 }  // namespace
 
-CK7QBldGuidePage::CK7QBldGuidePage(CK7QBldContext& context, CMainFrame& frame, Template which,
+CK7QBldGuidePage::CK7QBldGuidePage(CK7QBldContext& context, IK7QBldFrame& frame, Template which,
                                    QWidget* parent)
     : QWidget(parent), m_context(context), m_frame(frame), m_which(which) {
   setObjectName(QString::number(which));
@@ -62,7 +66,8 @@ CK7QBldGuidePage::CK7QBldGuidePage(CK7QBldContext& context, CMainFrame& frame, T
   right->addLayout(buttons);
   layout->addLayout(right, 1);
 
-  connect(previous, &QPushButton::clicked, this, [this] { m_context.groceries.SelectPreviousObject(); });
+  connect(previous, &QPushButton::clicked, this,
+          [this] { m_context.groceries.SelectPreviousObject(); });
   connect(next, &QPushButton::clicked, this, [this] { m_context.groceries.SelectNextObject(); });
   if (ok) {
     connect(ok, &QPushButton::clicked, this, &CK7QBldGuidePage::OnOk);
@@ -79,7 +84,7 @@ QPushButton* CK7QBldGuidePage::Button(int id) const {
 
 void CK7QBldGuidePage::OnOk() {
   if (m_which == kFinal) {
-    m_frame.Document().OnFileSaveAs();
+    m_frame.SaveAs();
     return;
   }
   m_context.groceries.SelectNextObject();

@@ -1,9 +1,11 @@
 #pragma once
 
+// Folder k7qbld/blocks: the pages of the macro blocks shown beside the tree.
+
 #include <QWidget>
 
 struct CK7QBldContext;
-class CMainFrame;
+class IK7QBldFrame;
 class QPushButton;
 
 // The guide pages of the object tree: the start page (template 156), the
@@ -20,7 +22,7 @@ class CK7QBldGuidePage : public QWidget {
   static constexpr int kIdPrevious = 1159;
   static constexpr int kIdPicture = 1283;
 
-  CK7QBldGuidePage(CK7QBldContext& context, CMainFrame& frame, Template which, QWidget* parent);
+  CK7QBldGuidePage(CK7QBldContext& context, IK7QBldFrame& frame, Template which, QWidget* parent);
 
   Template Which() const { return m_which; }
   QPushButton* Button(int id) const;
@@ -31,6 +33,6 @@ class CK7QBldGuidePage : public QWidget {
  private:
   void OnOk();
   CK7QBldContext& m_context;
-  CMainFrame& m_frame;
+  IK7QBldFrame& m_frame;
   Template m_which;
 };

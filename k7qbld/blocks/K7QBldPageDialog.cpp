@@ -7,12 +7,12 @@
 #include <QVBoxLayout>
 
 #include "K7QBldContext.h"
-#include "K7QBldDoc.h"
 #include "K7QBldFile.h"
+#include "K7QBldFrame.h"
 #include "K7QBldHTMLBlock.h"
-#include "K7QBldMainFrm.h"
+#include "K7QBldMacro.h"
 
-CK7QBldPageDialog::CK7QBldPageDialog(CK7QBldContext& context, CMainFrame& frame, int side,
+CK7QBldPageDialog::CK7QBldPageDialog(CK7QBldContext& context, IK7QBldFrame& frame, int side,
                                      int itemCode, QWidget* parent)
     : QWidget(parent), m_context(context), m_frame(frame), m_side(side), m_itemCode(itemCode) {
   setObjectName(side == kHtmlInput ? QStringLiteral("inputPage") : QStringLiteral("reportPage"));
@@ -25,9 +25,9 @@ CK7QBldPageDialog::CK7QBldPageDialog(CK7QBldContext& context, CMainFrame& frame,
   bold.setPointSize(bold.pointSize() + 2);
   title->setFont(bold);
   layout->addWidget(title);
-  auto* help = new QLabel(side == kHtmlInput ? m_context.Text("page.input.help")
-                                             : m_context.Text("page.report.help"),
-                          this);
+  auto* help = new QLabel(
+      side == kHtmlInput ? m_context.Text("page.input.help") : m_context.Text("page.report.help"),
+      this);
   help->setWordWrap(true);
   layout->addWidget(help);
   m_path = new QLabel(this);
@@ -53,7 +53,8 @@ CK7QBldPageDialog::CK7QBldPageDialog(CK7QBldContext& context, CMainFrame& frame,
   row->addWidget(next);
   layout->addLayout(row);
   connect(m_editButton, &QPushButton::clicked, this, &CK7QBldPageDialog::OnEdit);
-  connect(previous, &QPushButton::clicked, this, [this] { m_context.groceries.SelectPreviousObject(); });
+  connect(previous, &QPushButton::clicked, this,
+          [this] { m_context.groceries.SelectPreviousObject(); });
   connect(next, &QPushButton::clicked, this, [this] { m_context.groceries.SelectNextObject(); });
   ShowPage();
 }
@@ -63,15 +64,16 @@ QString CK7QBldPageDialog::PagePath() const {
   const CK7QBldHTMLBlock& block = m_side == kHtmlInput ? macro.Input() : macro.Report();
   if (!block.PagePath().empty()) return K7QFromPath(block.PagePath());
   if (!macro.Profile().IsLoaded()) return {};
-  return K7QFromPath(CK7QBldHTMLBlock::PageName(macro.Profile().ProfileFolder(),
-                                                m_frame.Document().Core().Title(), m_side));
+  return K7QFromPath(
+      CK7QBldHTMLBlock::PageName(macro.Profile().ProfileFolder(), m_frame.MacroTitle(), m_side));
 }
 
 void CK7QBldPageDialog::ShowPage() {
   const QString path = PagePath();
   m_editButton->setEnabled(!path.isEmpty());
   if (path.isEmpty()) {
-    m_path->setText(m_context.Text("page.noprofile", "Open a profile first: the page lives in its folder."));
+    m_path->setText(
+        m_context.Text("page.noprofile", "Open a profile first: the page lives in its folder."));
     m_preview->clear();
     return;
   }

@@ -3,7 +3,7 @@
 #include <QWidget>
 
 struct CK7QBldContext;
-class CMainFrame;
+class IK7QBldFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -20,7 +20,7 @@ class CK7QBldPageDialog : public QWidget {
   static constexpr int kIdNext = 1158;
   static constexpr int kIdPrevious = 1159;
 
-  CK7QBldPageDialog(CK7QBldContext& context, CMainFrame& frame, int side, int itemCode,
+  CK7QBldPageDialog(CK7QBldContext& context, IK7QBldFrame& frame, int side, int itemCode,
                     QWidget* parent);
 
   // Starts the page editor; false when it did not start.
@@ -32,7 +32,7 @@ class CK7QBldPageDialog : public QWidget {
   void ShowPage();
 
   CK7QBldContext& m_context;
-  CMainFrame& m_frame;
+  IK7QBldFrame& m_frame;
   int m_side;
   int m_itemCode;
   QLabel* m_path;

@@ -8,7 +8,8 @@
 #include <QTreeWidget>
 
 #include "K7QBldContext.h"
-#include "K7QBldMainFrm.h"
+#include "K7QBldFrame.h"
+#include "K7QBldMacro.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ const QString kImagePathName = QStringLiteral("K7Q_IMG_PATH");
 
 }  // namespace
 
-CK7QBldVariable::CK7QBldVariable(CK7QBldContext& context, CMainFrame& frame, QWidget* parent)
+CK7QBldVariable::CK7QBldVariable(CK7QBldContext& context, IK7QBldFrame& frame, QWidget* parent)
     : QWidget(parent), m_context(context), m_frame(frame) {
   setObjectName(QStringLiteral("157"));
   auto* grid = new QGridLayout(this);
@@ -36,7 +37,8 @@ CK7QBldVariable::CK7QBldVariable(CK7QBldContext& context, CMainFrame& frame, QWi
   m_list->setObjectName(QStringLiteral("list"));
   m_list->setRootIsDecorated(false);
   m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  m_list->setHeaderLabels({m_context.Text("variable.name", "Name"), m_context.Text("variable.value", "Value")});
+  m_list->setHeaderLabels(
+      {m_context.Text("variable.name", "Name"), m_context.Text("variable.value", "Value")});
   m_list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   grid->addWidget(m_list, 1, 0, 1, 4);
 

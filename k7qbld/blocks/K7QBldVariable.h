@@ -3,7 +3,7 @@
 #include <QWidget>
 
 struct CK7QBldContext;
-class CMainFrame;
+class IK7QBldFrame;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
@@ -20,7 +20,7 @@ class CK7QBldVariable : public QWidget {
   static constexpr int kIdNext = 1158;
   static constexpr int kIdPrevious = 1159;
 
-  CK7QBldVariable(CK7QBldContext& context, CMainFrame& frame, QWidget* parent);
+  CK7QBldVariable(CK7QBldContext& context, IK7QBldFrame& frame, QWidget* parent);
 
   // The commands, public so that tests drive them as the buttons do.
   bool OnAdd();
@@ -41,7 +41,7 @@ class CK7QBldVariable : public QWidget {
   void OnSelectionChanged();
 
   CK7QBldContext& m_context;
-  CMainFrame& m_frame;
+  IK7QBldFrame& m_frame;
   QTreeWidget* m_list;
   QLineEdit* m_name;
   QLineEdit* m_value;

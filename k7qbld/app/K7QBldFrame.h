@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+class CK7QBldMacro;
+
+// What the pages of the form view need from the main frame: the macro they
+// edit, the document's title and modified mark, the external editors and the
+// side panel around them, and the final Save As. Pages hold this interface,
+// never the frame itself, so they build and test without it.
+class IK7QBldFrame {
+ public:
+  virtual ~IK7QBldFrame() = default;
+
+  // The macro's parts, owned by the frame.
+  virtual CK7QBldMacro& Macro() = 0;
+  // TITLE of the macro (its file name without folder and extension).
+  virtual std::string MacroTitle() const = 0;
+  // The document's title as the window shows it.
+  virtual QString DocumentTitle() const = 0;
+  virtual void SetDocumentModified() = 0;
+
+  // Starts the page editor on `pagePath` for the tree item `itemCode`.
+  virtual bool EditPage(int itemCode, const QString& pagePath) = 0;
+  // Starts the macro text editor on `macroPath` with `title` as its window title.
+  virtual bool ViewMacro(const QString& macroPath, const QString& title) = 0;
+  // Copies the profile's large-object files next to the page.
+  virtual bool CopyLargeObjectFiles(const QString& pagePath) = 0;
+  // Hides the tree side of the form view (before the page editor starts) and back.
+  virtual void CollapseSidePanel() = 0;
+  virtual void ExpandSidePanel() = 0;
+  // The document's Save As (the final guide page's OK).
+  virtual void SaveAs() = 0;
+};
