@@ -1,6 +1,7 @@
 #pragma once
 
-// Folder core/macro: the macro and its blocks (define, pages, functions, messages, campaigns, page objects), assembly and split, the document's save and open, export.
+// Folder core/macro: the macro and its blocks (define, pages, functions, messages, campaigns, page
+// objects), assembly and split, the document's save and open, export.
 
 #include <ctime>
 #include <functional>

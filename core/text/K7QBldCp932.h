@@ -1,6 +1,7 @@
 #pragma once
 
-// Folder core/text: CP932-aware text helpers, the utility object, the file layer, the language library and the prompt interface.
+// Folder core/text: CP932-aware text helpers, the utility object, the file layer, the language
+// library and the prompt interface.
 
 #include <cstddef>
 #include <string>
@@ -11,7 +12,9 @@
 // character never matches: the trail byte of "ソ" is 0x5C, a backslash.
 namespace K7QCp932 {
 
-inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+inline bool IsLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Length in bytes of the character starting at text[i] (1 or 2; 1 for a
 // lead byte at the very end).

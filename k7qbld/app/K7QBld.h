@@ -1,6 +1,7 @@
 #pragma once
 
-// Folder k7qbld/app: the application shell (application, document, main frame, form view, settings, splash, artwork).
+// Folder k7qbld/app: the application shell (application, document, main frame, form view, settings,
+// splash, artwork).
 
 #include <QObject>
 #include <QPointer>
