@@ -7,6 +7,7 @@ constexpr K7QLangEntry kStrings[] = {
 #include "pbuild_strings.inc"
 // Messages added on this platform (numbers from 1000 on).
 #include "pbuild_strings_more.inc"
+#include "pbuild_strings_creator.inc"
 };
 
 constexpr K7QLangNamed kTexts[] = {
