@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 
 #include "K7QBldLanguage.h"
 #include "PbuildCli.h"
@@ -44,10 +47,17 @@ class CConsoleProgress : public IPbuildProgress {
   std::string m_last[3];
 };
 
-int ExitStatus(const CPbuildOutcome& outcome) {
+// Exit status of the batch form: 0 a complete profile; 1 a failure, a
+// declined run, or a profile made while an error was shown (a marker image,
+// the old folder); 3 a profile that left tables, columns or samples out
+// (each was listed); the interface's code after a fatal database error.
+constexpr int kExitLeftOut = 3;
+
+int ExitStatus(const CPbuildOutcome& outcome, bool errorShown) {
   switch (outcome.status) {
     case CPbuildOutcome::kDone:
-      return 0;
+      if (errorShown) return 1;
+      return outcome.leftOut ? kExitLeftOut : 0;
     case CPbuildOutcome::kFatal:
       return outcome.exitCode;
     default:
@@ -55,24 +65,51 @@ int ExitStatus(const CPbuildOutcome& outcome) {
   }
 }
 
+// The first line of `in`, without its line end.
+std::string FirstLine(std::istream& in) {
+  std::string line;
+  std::getline(in, line);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+// The password from where the command line names it: the line itself, a
+// file, or standard input ("-"), so that it need not show in the process list.
+bool ReadPassword(const CPbuildCommandLine& line, CPbuildConsoleUi& ui, std::string& password) {
+  if (line.passwordFile.empty()) {
+    password = line.password == "-" ? FirstLine(std::cin) : line.password;
+    return true;
+  }
+  std::ifstream in(line.passwordFile);
+  if (!in) {
+    ui.Prompt(kIdsPasswordFile, ui.String(kIdsPasswordFile) + "\n" + line.passwordFile,
+              K7QIcon::Stop, K7QButtons::Ok);
+    return false;
+  }
+  password = FirstLine(in);
+  return true;
+}
+
 int RunBatch(const CPbuildCommandLine& line, const CK7QBldLanguage& language,
              const char* databaseType) {
   CPbuildConsoleUi ui(language);
   ui.SetAnswer(kIdsCreateBaseHead, kIdYes);
   ui.SetAnswer(kIdsReplaceHead, line.replace ? kIdYes : kIdNo);
+  CPbuildInputs inputs;
+  if (!ReadPassword(line, ui, inputs.password)) return 1;
   CConsoleProgress progress;
   CPbuildCreator creator(ui, progress);
   creator.SetDatabaseType(databaseType);
   creator.SetImageFolder(PbuildSettings::MarkerImageFolder());
-  CPbuildInputs inputs;
+  creator.SetTimeouts(PbuildSettings::LoginTimeout(), PbuildSettings::QueryTimeout());
   inputs.dataSource = line.dataSource;
   inputs.login = line.user;
-  inputs.password = line.password;
   inputs.baseFolder = line.folder;
+  inputs.schema = line.schema;
   inputs.sampleMode = line.noSamples ? 1 : 0;
   const CPbuildOutcome outcome = creator.Run(inputs);
   if (outcome.status == CPbuildOutcome::kQuiet) ui.Message(kIdsOutputExists, K7QIcon::Stop);
-  return ExitStatus(outcome);
+  return ExitStatus(outcome, ui.ShowedError());
 }
 
 void ShowFixed(const QString& text) {
@@ -103,7 +140,10 @@ int Screenshots(CPbuildDlg& dialog, CPbuildGuiUi& ui, const CPbuildCommandLine& 
     if (id == kIdsDoneHead) grab("pbuild-after");
     return buttons == K7QButtons::Ok ? kIdOk : kIdYes;
   });
+  QEventLoop wait;
+  QObject::connect(&dialog, &CPbuildDlg::RunFinished, &wait, &QEventLoop::quit);
   dialog.OnStart();
+  if (dialog.IsRunning()) wait.exec();
   return dialog.LastOutcome().status == CPbuildOutcome::kDone ? 0 : 1;
 }
 
@@ -127,8 +167,14 @@ CPbuildCommandLine CPbuildCommandLine::Parse(const std::vector<std::string>& arg
       value(line.user);
     } else if (a == "--password") {
       value(line.password);
+      line.passwordGiven = true;
+    } else if (a == "--password-file") {
+      value(line.passwordFile);
+      if (line.passwordFile.empty()) line.error = "--password-file needs a file";
     } else if (a == "--folder") {
       value(line.folder);
+    } else if (a == "--schema") {
+      value(line.schema);
     } else if (a == "--no-samples") {
       line.noSamples = true;
     } else if (a == "--replace") {
@@ -143,8 +189,11 @@ CPbuildCommandLine CPbuildCommandLine::Parse(const std::vector<std::string>& arg
     if (!line.error.empty()) return line;
   }
   if (line.batch && line.folder.empty()) line.error = "--folder is missing";
-  if (!line.batch && (!line.user.empty() || !line.folder.empty() || line.noSamples ||
-                      line.replace || !line.password.empty()))
+  if (line.passwordGiven && !line.passwordFile.empty())
+    line.error = "--password and --password-file exclude each other";
+  if (!line.batch &&
+      (!line.user.empty() || !line.folder.empty() || line.noSamples || line.replace ||
+       line.passwordGiven || !line.passwordFile.empty() || !line.schema.empty()))
     line.error = "--dsn is missing";
   return line;
 }
@@ -208,6 +257,7 @@ int PbuildMain(int argc, char** argv, const char* databaseType) {
   ui.SetParent(&dialog);
   dialog.Creator().SetDatabaseType(databaseType);
   dialog.Creator().SetImageFolder(PbuildSettings::MarkerImageFolder());
+  dialog.Creator().SetTimeouts(PbuildSettings::LoginTimeout(), PbuildSettings::QueryTimeout());
   if (!line.screenshotDir.empty()) return Screenshots(dialog, ui, line);
 
   int fatal = 0;
