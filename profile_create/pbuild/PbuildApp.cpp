@@ -65,29 +65,31 @@ int ExitStatus(const CPbuildOutcome& outcome, bool errorShown) {
   }
 }
 
-// The first line of `in`, without its line end.
-std::string FirstLine(std::istream& in) {
-  std::string line;
+// The first line of `in`, without its line end; false when it could not be
+// read (an empty input is an empty line).
+bool FirstLine(std::istream& in, std::string& line) {
+  line.clear();
+  if (!in) return false;
   std::getline(in, line);
+  if (in.bad() || (in.fail() && !in.eof())) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  return true;
 }
 
 // The password from where the command line names it: the line itself, a
 // file, or standard input ("-"), so that it need not show in the process list.
 bool ReadPassword(const CPbuildCommandLine& line, CPbuildConsoleUi& ui, std::string& password) {
-  if (line.passwordFile.empty()) {
-    password = line.password == "-" ? FirstLine(std::cin) : line.password;
+  if (line.passwordFile.empty() && line.password != "-") {
+    password = line.password;
     return true;
   }
-  std::ifstream in(line.passwordFile);
-  if (!in) {
-    ui.Prompt(kIdsPasswordFile, ui.String(kIdsPasswordFile) + "\n" + line.passwordFile,
-              K7QIcon::Stop, K7QButtons::Ok);
-    return false;
-  }
-  password = FirstLine(in);
-  return true;
+  std::ifstream file;
+  if (!line.passwordFile.empty()) file.open(line.passwordFile);
+  if (FirstLine(line.passwordFile.empty() ? std::cin : file, password)) return true;
+  const std::string source = line.passwordFile.empty() ? "-" : line.passwordFile;
+  ui.Prompt(kIdsPasswordFile, ui.String(kIdsPasswordFile) + "\n" + source, K7QIcon::Stop,
+            K7QButtons::Ok);
+  return false;
 }
 
 int RunBatch(const CPbuildCommandLine& line, const CK7QBldLanguage& language,

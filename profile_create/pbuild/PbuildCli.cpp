@@ -286,8 +286,8 @@ CPbuildStatement::CPbuildStatement(CPbuildCli& cli, Mode mode) : m_cli(cli), m_m
 
 CPbuildStatement::~CPbuildStatement() {
   if (m_stmt == SQL_NULL_HSTMT) return;
-  // Closing first: psqlODBC keeps the result of a prepared, described
-  // statement otherwise, and never frees it.
+  // Closing first: psqlODBC keeps the result of a described statement
+  // otherwise, and never frees it.
   ::SQLFreeStmt(m_stmt, SQL_CLOSE);
   ::SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
   // Nothing may escape a destructor: a failed commit here is reported by the
@@ -297,7 +297,7 @@ CPbuildStatement::~CPbuildStatement() {
 
 SQLRETURN CPbuildStatement::Examine(SQLRETURN rc) {
   if (rc == SQL_SUCCESS) return rc;
-  if (m_mode == kTolerant && rc != SQL_SUCCESS_WITH_INFO && rc != SQL_NO_DATA) {
+  if (m_mode == kTolerant && rc == SQL_ERROR) {
     // The reason is read first: asking the connection below leaves the
     // statement's records alone, but nothing else may run in between.
     std::string reason = CPbuildCli::Reason(SQL_HANDLE_STMT, m_stmt);
@@ -317,12 +317,6 @@ SQLRETURN CPbuildStatement::ExecDirect(const std::string& sql) {
   if (m_failed) return SQL_ERROR;
   auto* text = const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.c_str()));
   return Examine(::SQLExecDirect(m_stmt, text, static_cast<SQLINTEGER>(sql.size())));
-}
-
-SQLRETURN CPbuildStatement::Prepare(const std::string& sql) {
-  if (m_failed) return SQL_ERROR;
-  auto* text = const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.c_str()));
-  return Examine(::SQLPrepare(m_stmt, text, static_cast<SQLINTEGER>(sql.size())));
 }
 
 SQLRETURN CPbuildStatement::Tables() {

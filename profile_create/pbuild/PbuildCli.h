@@ -117,8 +117,6 @@ class CPbuildStatement {
 
   // Checked; returns the call's result (0, 1 or 100 when it comes back).
   SQLRETURN ExecDirect(const std::string& sql);
-  // Prepares without running: enough to describe the result columns.
-  SQLRETURN Prepare(const std::string& sql);
   SQLRETURN Tables();
   // True for a row, false at the end (or after a failure).
   bool Fetch();

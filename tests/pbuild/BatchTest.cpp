@@ -97,8 +97,8 @@ TEST(PbuildBatch, PasswordFromAFileOrStandardInput) {
       {"first line of a file, line end removed", "--password-file '" + ProcessFolder() + "/pw'", 0,
        "from file", nullptr},
       {"standard input", "--password - <'" + ProcessFolder() + "/pw-in'", 0, "from input", nullptr},
-      {"unreadable file", "--password-file '" + ProcessFolder() + "/no-such-file'", 1, "",
-       "1107: "},
+      {"missing file", "--password-file '" + ProcessFolder() + "/no-such-file'", 1, "", "1107: "},
+      {"a folder, not a file", "--password-file '" + ProcessFolder() + "'", 1, "", "1107: "},
       {"both forms", "--password x --password-file '" + ProcessFolder() + "/pw'", 2, "", "1008: "},
   };
   K7QWriteFile(ProcessFolder() + "/pw", "from file\r\nsecond line\n");
