@@ -12,6 +12,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "K7QBldCp932.h"
 #include "K7QBldFile.h"
@@ -120,10 +123,6 @@ bool IsLargeObjectFile(const std::string& name) {
   }
   const std::string ext = name.substr(8);
   return ext == ".bmp" || ext == ".jpg" || ext == ".gif" || ext == ".txt" || ext == ".XXX";
-}
-
-bool Contains(const std::vector<std::string>& names, const std::string& name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 }  // namespace
@@ -623,13 +622,13 @@ int CPbuildCreator::ListTables(CPbuildCli& cli, const CPbuildRequest& request,
   const std::string wanted = request.schema.empty() ? preferred : request.schema;
   const bool every = !schemas || wanted.empty() || wanted == "*";
   if (!every) {
-    std::vector<std::string> others;
+    std::set<std::string> others;
     bool found = false;
     for (const Table& t : listed) {
       if (t.schema == wanted) {
         found = true;
-      } else if (!Contains(others, t.schema)) {
-        others.push_back(t.schema);
+      } else {
+        others.insert(t.schema);
       }
     }
     if (!found && !listed.empty()) {
@@ -668,14 +667,18 @@ int CPbuildCreator::ListTables(CPbuildCli& cli, const CPbuildRequest& request,
   // the table the macro's unqualified statements will reach on the server;
   // without it the first listed wins.
   std::vector<bool> wins(candidates.size(), true);
+  std::unordered_map<std::string, std::size_t> winner;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      if (!wins[j] || candidates[j].cp932 != candidates[i].cp932) continue;
-      const bool laterIsDefault =
-          candidates[i].schema == preferred && candidates[j].schema != preferred;
-      wins[laterIsDefault ? j : i] = false;
-      break;
+    const auto [held, first] = winner.emplace(candidates[i].cp932, i);
+    if (first) continue;
+    const bool laterIsDefault =
+        candidates[i].schema == preferred && candidates[held->second].schema != preferred;
+    if (!laterIsDefault) {
+      wins[i] = false;
+      continue;
     }
+    wins[held->second] = false;
+    held->second = i;
   }
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     if (!wins[i]) {
@@ -979,10 +982,11 @@ int CPbuildCreator::InstallFiles(const CPbuildRequest& request, bool& installed)
   }
   installed = true;
   // Large-object files of the old profile that the new one does not name.
+  const std::unordered_set<std::string> renewed(fresh.begin(), fresh.end());
   std::vector<std::string> old;
   if (!ListFolder(to, old)) return PbuildError::kDelete;
   for (const std::string& name : old) {
-    if (!IsCreatorFile(name, request.profileFileName) || Contains(fresh, name) ||
+    if (!IsCreatorFile(name, request.profileFileName) || renewed.count(name) > 0 ||
         name == kMarkerStart || name == kMarkerEnd)
       continue;
     if (::unlink(K7QFile::Join(to, name).c_str()) != 0 && errno != ENOENT)

@@ -211,7 +211,6 @@ void CPbuildDlg::OnStart() {
   inputs.schema = m_schema->text().toStdString();
 
   m_running = true;
-  m_idle = false;
   m_stopRequested = false;
   UpdateButtons();
   m_worker = QThread::create([this, inputs] { m_outcome = m_creator.Run(inputs); });
@@ -224,7 +223,6 @@ void CPbuildDlg::OnRunEnded() {
   delete m_worker;
   m_worker = nullptr;
   m_running = false;
-  m_idle = true;
   ClearStatus();
   m_progress->setRange(0, 1);
   m_progress->setValue(0);
@@ -234,7 +232,6 @@ void CPbuildDlg::OnRunEnded() {
 }
 
 void CPbuildDlg::OnStop() {
-  m_idle = true;
   m_stopRequested = true;
   UpdateButtons();
 }

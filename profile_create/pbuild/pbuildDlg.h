@@ -35,7 +35,8 @@ class CPbuildDlg : public QDialog, public IPbuildProgress {
   ~CPbuildDlg() override;
 
   CPbuildCreator& Creator() { return m_creator; }
-  bool IsIdle() const { return m_idle; }
+  // No run, or a run that was asked to stop.
+  bool IsIdle() const { return !m_running || m_stopRequested; }
   bool IsRunning() const { return m_running; }
   // The outcome of the last run.
   const CPbuildOutcome& LastOutcome() const { return m_outcome; }
@@ -81,7 +82,6 @@ class CPbuildDlg : public QDialog, public IPbuildProgress {
   CPbuildCreator m_creator;
   CPbuildOutcome m_outcome;
   QThread* m_worker = nullptr;
-  bool m_idle = true;
   bool m_running = false;
 
   QComboBox* m_dataSources = nullptr;
