@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 
 #include "K7QBldLanguage.h"
 #include "PbuildCli.h"
@@ -44,10 +47,17 @@ class CConsoleProgress : public IPbuildProgress {
   std::string m_last[3];
 };
 
-int ExitStatus(const CPbuildOutcome& outcome) {
+// Exit status of the batch form: 0 a complete profile; 1 a failure, a
+// declined run, or a profile made while an error was shown (a marker image,
+// the old folder); 3 a profile that left tables, columns or samples out
+// (each was listed); the interface's code after a fatal database error.
+constexpr int kExitLeftOut = 3;
+
+int ExitStatus(const CPbuildOutcome& outcome, bool errorShown) {
   switch (outcome.status) {
     case CPbuildOutcome::kDone:
-      return 0;
+      if (errorShown) return 1;
+      return outcome.leftOut ? kExitLeftOut : 0;
     case CPbuildOutcome::kFatal:
       return outcome.exitCode;
     default:
@@ -55,24 +65,53 @@ int ExitStatus(const CPbuildOutcome& outcome) {
   }
 }
 
+// The first line of `in`, without its line end; false when it could not be
+// read (an empty input is an empty line).
+bool FirstLine(std::istream& in, std::string& line) {
+  line.clear();
+  if (!in) return false;
+  std::getline(in, line);
+  if (in.bad() || (in.fail() && !in.eof())) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+// The password from where the command line names it: the line itself, a
+// file, or standard input ("-"), so that it need not show in the process list.
+bool ReadPassword(const CPbuildCommandLine& line, CPbuildConsoleUi& ui, std::string& password) {
+  if (line.passwordFile.empty() && line.password != "-") {
+    password = line.password;
+    return true;
+  }
+  std::ifstream file;
+  if (!line.passwordFile.empty()) file.open(line.passwordFile);
+  if (FirstLine(line.passwordFile.empty() ? std::cin : file, password)) return true;
+  const std::string source = line.passwordFile.empty() ? "-" : line.passwordFile;
+  ui.Prompt(kIdsPasswordFile, ui.String(kIdsPasswordFile) + "\n" + source, K7QIcon::Stop,
+            K7QButtons::Ok);
+  return false;
+}
+
 int RunBatch(const CPbuildCommandLine& line, const CK7QBldLanguage& language,
              const char* databaseType) {
   CPbuildConsoleUi ui(language);
   ui.SetAnswer(kIdsCreateBaseHead, kIdYes);
   ui.SetAnswer(kIdsReplaceHead, line.replace ? kIdYes : kIdNo);
+  CPbuildInputs inputs;
+  if (!ReadPassword(line, ui, inputs.password)) return 1;
   CConsoleProgress progress;
   CPbuildCreator creator(ui, progress);
   creator.SetDatabaseType(databaseType);
   creator.SetImageFolder(PbuildSettings::MarkerImageFolder());
-  CPbuildInputs inputs;
+  creator.SetTimeouts(PbuildSettings::LoginTimeout(), PbuildSettings::QueryTimeout());
   inputs.dataSource = line.dataSource;
   inputs.login = line.user;
-  inputs.password = line.password;
   inputs.baseFolder = line.folder;
+  inputs.schema = line.schema;
   inputs.sampleMode = line.noSamples ? 1 : 0;
   const CPbuildOutcome outcome = creator.Run(inputs);
   if (outcome.status == CPbuildOutcome::kQuiet) ui.Message(kIdsOutputExists, K7QIcon::Stop);
-  return ExitStatus(outcome);
+  return ExitStatus(outcome, ui.ShowedError());
 }
 
 void ShowFixed(const QString& text) {
@@ -103,7 +142,10 @@ int Screenshots(CPbuildDlg& dialog, CPbuildGuiUi& ui, const CPbuildCommandLine& 
     if (id == kIdsDoneHead) grab("pbuild-after");
     return buttons == K7QButtons::Ok ? kIdOk : kIdYes;
   });
+  QEventLoop wait;
+  QObject::connect(&dialog, &CPbuildDlg::RunFinished, &wait, &QEventLoop::quit);
   dialog.OnStart();
+  if (dialog.IsRunning()) wait.exec();
   return dialog.LastOutcome().status == CPbuildOutcome::kDone ? 0 : 1;
 }
 
@@ -127,8 +169,14 @@ CPbuildCommandLine CPbuildCommandLine::Parse(const std::vector<std::string>& arg
       value(line.user);
     } else if (a == "--password") {
       value(line.password);
+      line.passwordGiven = true;
+    } else if (a == "--password-file") {
+      value(line.passwordFile);
+      if (line.passwordFile.empty()) line.error = "--password-file needs a file";
     } else if (a == "--folder") {
       value(line.folder);
+    } else if (a == "--schema") {
+      value(line.schema);
     } else if (a == "--no-samples") {
       line.noSamples = true;
     } else if (a == "--replace") {
@@ -143,8 +191,11 @@ CPbuildCommandLine CPbuildCommandLine::Parse(const std::vector<std::string>& arg
     if (!line.error.empty()) return line;
   }
   if (line.batch && line.folder.empty()) line.error = "--folder is missing";
-  if (!line.batch && (!line.user.empty() || !line.folder.empty() || line.noSamples ||
-                      line.replace || !line.password.empty()))
+  if (line.passwordGiven && !line.passwordFile.empty())
+    line.error = "--password and --password-file exclude each other";
+  if (!line.batch &&
+      (!line.user.empty() || !line.folder.empty() || line.noSamples || line.replace ||
+       line.passwordGiven || !line.passwordFile.empty() || !line.schema.empty()))
     line.error = "--dsn is missing";
   return line;
 }
@@ -208,6 +259,7 @@ int PbuildMain(int argc, char** argv, const char* databaseType) {
   ui.SetParent(&dialog);
   dialog.Creator().SetDatabaseType(databaseType);
   dialog.Creator().SetImageFolder(PbuildSettings::MarkerImageFolder());
+  dialog.Creator().SetTimeouts(PbuildSettings::LoginTimeout(), PbuildSettings::QueryTimeout());
   if (!line.screenshotDir.empty()) return Screenshots(dialog, ui, line);
 
   int fatal = 0;

@@ -5,11 +5,13 @@
 #include <vector>
 
 // The batch form's command line:
-//   --dsn NAME --user U --password P --folder DIR [--no-samples] [--replace]
+//   --dsn NAME --user U (--password P | --password - | --password-file F)
+//   --folder DIR [--schema NAME] [--no-samples] [--replace]
 // The dialog program takes no arguments but --screenshots DIR SUFFIX.
 struct CPbuildCommandLine {
   bool batch = false;
-  std::string dataSource, user, password, folder;
+  std::string dataSource, user, password, passwordFile, folder, schema;
+  bool passwordGiven = false;
   bool noSamples = false;
   bool replace = false;
   std::string screenshotDir, screenshotSuffix;

@@ -95,6 +95,12 @@ bool CPbuildCli::Connect(const std::string& dataSource, const std::string& user,
   auto text = [](const std::string& s) {
     return const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(s.c_str()));
   };
+  // A server that takes the connection and never answers would hold the run
+  // for ever. Not every driver honours the limit; none is harmed by it.
+  if (m_loginTimeout > 0) {
+    ::SQLSetConnectAttr(m_dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_loginTimeout)), 0);
+  }
   const SQLRETURN rc =
       ::SQLConnect(m_dbc, text(dataSource), SQL_NTS, text(user), SQL_NTS, text(password), SQL_NTS);
   if (!SQL_SUCCEEDED(rc)) {
@@ -129,7 +135,62 @@ bool CPbuildCli::Disconnect() {
   return ok;
 }
 
-void CPbuildCli::ShowRecords(SQLSMALLINT handleType, SQLHANDLE handle) {
+std::string CPbuildCli::InfoText(SQLUSMALLINT type) const {
+  char text[kNameBuffer] = {};
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(::SQLGetInfo(m_dbc, type, text, sizeof text, &length)) || length <= 0 ||
+      length >= static_cast<SQLSMALLINT>(sizeof text))
+    return {};
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+bool CPbuildCli::SchemasInStatements() const {
+  SQLUINTEGER usage = 0;
+  return SQL_SUCCEEDED(::SQLGetInfo(m_dbc, SQL_SCHEMA_USAGE, &usage, sizeof usage, nullptr)) &&
+         (usage & SQL_SU_DML_STATEMENTS) != 0;
+}
+
+bool CPbuildCli::IsConnectionFailure(SQLSMALLINT handleType, SQLHANDLE handle) const {
+  SQLCHAR state[6] = {};
+  SQLINTEGER native = 0;
+  SQLSMALLINT length = 0;
+  if (SQL_SUCCEEDED(::SQLGetDiagRec(handleType, handle, 1, state, &native, nullptr, 0, &length))) {
+    const std::string s(reinterpret_cast<const char*>(state));
+    // Class 08 is the connection's; HYT01 its own timeout (HYT00, one
+    // statement's timeout, is that statement's).
+    if (s.compare(0, 2, "08") == 0 || s == "HYT01") return true;
+  }
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  return SQL_SUCCEEDED(::SQLGetConnectAttr(m_dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+         dead == SQL_CD_TRUE;
+}
+
+std::string CPbuildCli::Reason(SQLSMALLINT handleType, SQLHANDLE handle) {
+  SQLCHAR state[6] = {};
+  SQLINTEGER native = 0;
+  SQLCHAR message[kMessageBuffer];
+  SQLSMALLINT length = 0;
+  if (handle == SQL_NULL_HANDLE ||
+      !SQL_SUCCEEDED(
+          ::SQLGetDiagRec(handleType, handle, 1, state, &native, message, kMessageBuffer, &length)))
+    return "(no diagnostic record)";
+  // One line for the closing list: line breaks and the blanks around them become one blank.
+  std::string reason = reinterpret_cast<const char*>(state);
+  reason += ": ";
+  bool blank = false;
+  for (char c : Text(message, length, kMessageBuffer)) {
+    if (c == '\n' || c == '\r' || c == '\t' || c == ' ') {
+      blank = true;
+      continue;
+    }
+    if (blank && reason.back() != ' ') reason += ' ';
+    blank = false;
+    reason += c;
+  }
+  return reason;
+}
+
+void CPbuildCli::ShowRecords(SQLSMALLINT handleType, SQLHANDLE handle, bool error) {
   if (handle == SQL_NULL_HANDLE) return;
   SQLCHAR state[6];
   SQLINTEGER native = 0;
@@ -150,12 +211,14 @@ void CPbuildCli::ShowRecords(SQLSMALLINT handleType, SQLHANDLE handle) {
     text += m_ui.String(kIdsDiagMessageLabel);
     text += ": ";
     text += Text(message, length, kMessageBuffer);
-    m_ui.Prompt(kIdsDiagStateLabel, text, K7QIcon::Stop, K7QButtons::Ok);
+    m_ui.Prompt(kIdsDiagStateLabel, text, error ? K7QIcon::Stop : K7QIcon::Information,
+                K7QButtons::Ok);
   }
 }
 
 void CPbuildCli::Diagnose(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle) {
-  ShowRecords(handleType, handle);
+  // Records of a warning are warnings: a script tells an error by its icon.
+  ShowRecords(handleType, handle, rc != SQL_SUCCESS_WITH_INFO && rc != SQL_NO_DATA);
   if (rc == SQL_SUCCESS_WITH_INFO) {
     m_ui.Message(kIdsDiagWithInfo, K7QIcon::Information);
     return;
@@ -210,16 +273,21 @@ bool CPbuildCli::QuoteIdentifier(const std::string& name, std::string& quoted) c
 
 // ---- statements -------------------------------------------------------------
 
-CPbuildStatement::CPbuildStatement(CPbuildCli& cli) : m_cli(cli) {
+CPbuildStatement::CPbuildStatement(CPbuildCli& cli, Mode mode) : m_cli(cli), m_mode(mode) {
   const SQLRETURN rc = ::SQLAllocHandle(SQL_HANDLE_STMT, cli.Connection(), &m_stmt);
   if (!SQL_SUCCEEDED(rc)) m_stmt = SQL_NULL_HSTMT;
   cli.Check(rc, SQL_HANDLE_DBC, cli.Connection());
+  if (m_stmt != SQL_NULL_HSTMT && cli.QueryTimeout() > 0) {
+    // A driver without timeouts says so with a warning; the statement runs anyway.
+    ::SQLSetStmtAttr(m_stmt, SQL_ATTR_QUERY_TIMEOUT,
+                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(cli.QueryTimeout())), 0);
+  }
 }
 
 CPbuildStatement::~CPbuildStatement() {
   if (m_stmt == SQL_NULL_HSTMT) return;
-  // Closing first: psqlODBC keeps the result of a prepared, described
-  // statement otherwise, and never frees it.
+  // Closing first: psqlODBC keeps the result of a described statement
+  // otherwise, and never frees it.
   ::SQLFreeStmt(m_stmt, SQL_CLOSE);
   ::SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
   // Nothing may escape a destructor: a failed commit here is reported by the
@@ -227,33 +295,45 @@ CPbuildStatement::~CPbuildStatement() {
   if (m_cli.IsConnected()) ::SQLEndTran(SQL_HANDLE_DBC, m_cli.Connection(), SQL_COMMIT);
 }
 
-SQLRETURN CPbuildStatement::ExecDirect(const std::string& sql) {
-  auto* text = const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.c_str()));
-  return m_cli.Check(::SQLExecDirect(m_stmt, text, static_cast<SQLINTEGER>(sql.size())),
-                     SQL_HANDLE_STMT, m_stmt);
+SQLRETURN CPbuildStatement::Examine(SQLRETURN rc) {
+  if (rc == SQL_SUCCESS) return rc;
+  if (m_mode == kTolerant && rc == SQL_ERROR) {
+    // The reason is read first: asking the connection below leaves the
+    // statement's records alone, but nothing else may run in between.
+    std::string reason = CPbuildCli::Reason(SQL_HANDLE_STMT, m_stmt);
+    if (!m_cli.IsConnectionFailure(SQL_HANDLE_STMT, m_stmt)) {
+      m_failed = true;
+      m_reason = std::move(reason);
+      // Some servers refuse every later statement of a transaction that saw an error.
+      if (m_cli.IsConnected()) ::SQLEndTran(SQL_HANDLE_DBC, m_cli.Connection(), SQL_ROLLBACK);
+      return rc;
+    }
+  }
+  m_cli.Diagnose(rc, SQL_HANDLE_STMT, m_stmt);
+  return rc;
 }
 
-SQLRETURN CPbuildStatement::Prepare(const std::string& sql) {
+SQLRETURN CPbuildStatement::ExecDirect(const std::string& sql) {
+  if (m_failed) return SQL_ERROR;
   auto* text = const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.c_str()));
-  return m_cli.Check(::SQLPrepare(m_stmt, text, static_cast<SQLINTEGER>(sql.size())),
-                     SQL_HANDLE_STMT, m_stmt);
+  return Examine(::SQLExecDirect(m_stmt, text, static_cast<SQLINTEGER>(sql.size())));
 }
 
 SQLRETURN CPbuildStatement::Tables() {
-  return m_cli.Check(::SQLTables(m_stmt, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
-                     SQL_HANDLE_STMT, m_stmt);
+  if (m_failed) return SQL_ERROR;
+  return Examine(::SQLTables(m_stmt, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
 }
 
 bool CPbuildStatement::Fetch() {
+  if (m_failed) return false;
   const SQLRETURN rc = ::SQLFetch(m_stmt);
   if (rc == SQL_NO_DATA) return false;
-  m_cli.Check(rc, SQL_HANDLE_STMT, m_stmt);
-  return true;
+  return SQL_SUCCEEDED(Examine(rc));
 }
 
 SQLSMALLINT CPbuildStatement::NumResultCols() {
   SQLSMALLINT count = 0;
-  m_cli.Check(::SQLNumResultCols(m_stmt, &count), SQL_HANDLE_STMT, m_stmt);
+  if (m_failed || !SQL_SUCCEEDED(Examine(::SQLNumResultCols(m_stmt, &count)))) return 0;
   return count;
 }
 
@@ -262,14 +342,15 @@ CPbuildStatement::Column CPbuildStatement::Describe(SQLUSMALLINT column) {
   SQLSMALLINT nameLength = 0;
   SQLSMALLINT nullable = 0;
   Column c;
+  if (m_failed) return c;
   const SQLRETURN rc = ::SQLDescribeCol(m_stmt, column, name, kNameBuffer, &nameLength, &c.type,
                                         &c.size, &c.scale, &nullable);
   // A name longer than the buffer comes back cut, with a note: not worth a
   // notice, since such a name is skipped anyway.
   if (rc == SQL_SUCCESS_WITH_INFO && nameLength >= kNameBuffer) {
     c.nameTruncated = true;
-  } else {
-    m_cli.Check(rc, SQL_HANDLE_STMT, m_stmt);
+  } else if (!SQL_SUCCEEDED(Examine(rc))) {
+    return Column{};
   }
   c.name = Text(name, nameLength, kNameBuffer);
   return c;
@@ -277,14 +358,16 @@ CPbuildStatement::Column CPbuildStatement::Describe(SQLUSMALLINT column) {
 
 SQLLEN CPbuildStatement::DisplaySize(SQLUSMALLINT column) {
   SQLLEN size = 0;
-  m_cli.Check(::SQLColAttribute(m_stmt, column, SQL_DESC_DISPLAY_SIZE, nullptr, 0, nullptr, &size),
-              SQL_HANDLE_STMT, m_stmt);
+  if (m_failed || !SQL_SUCCEEDED(Examine(::SQLColAttribute(m_stmt, column, SQL_DESC_DISPLAY_SIZE,
+                                                           nullptr, 0, nullptr, &size))))
+    return 0;
   return size;
 }
 
 CPbuildStatement::Value CPbuildStatement::GetData(SQLUSMALLINT column, SQLSMALLINT cType,
                                                   std::string& out, std::size_t limit) {
   out.clear();
+  if (m_failed) return Value::Failed;
   // SQL_C_CHAR ends every piece with a zero that is not part of the value.
   const std::size_t terminator = cType == SQL_C_CHAR ? 1 : 0;
   std::string piece(kPiece, '\0');
@@ -294,8 +377,9 @@ CPbuildStatement::Value CPbuildStatement::GetData(SQLUSMALLINT column, SQLSMALLI
                                       static_cast<SQLLEN>(piece.size()), &indicator);
     if (rc == SQL_NO_DATA) return Value::Data;  // every piece was read
     if (!SQL_SUCCEEDED(rc)) {
-      m_cli.Check(rc, SQL_HANDLE_STMT, m_stmt);
-      return Value::Null;
+      Examine(rc);
+      out.clear();
+      return Value::Failed;
     }
     if (indicator == SQL_NULL_DATA) return Value::Null;
     const std::size_t room = piece.size() - terminator;

@@ -38,6 +38,12 @@ class CPbuildCli {
   // for any sane buffer is left out and counted in `skipped`.
   static std::vector<std::string> DataSources(int* skipped = nullptr);
 
+  // Seconds a login may take (0: the driver's own limit); set before Connect.
+  void SetLoginTimeout(unsigned seconds) { m_loginTimeout = seconds; }
+  // Seconds one statement may run (0: no limit); applies to later statements.
+  void SetQueryTimeout(unsigned seconds) { m_queryTimeout = seconds; }
+  unsigned QueryTimeout() const { return m_queryTimeout; }
+
   bool AllocEnv();
   bool AllocConnect();
   // Connects; a refusal shows the driver's records but never ends the program.
@@ -46,6 +52,16 @@ class CPbuildCli {
   // disconnection failed.
   bool Disconnect();
   bool IsConnected() const { return m_connected; }
+
+  // A text answer of SQLGetInfo; empty when the driver gives none.
+  std::string InfoText(SQLUSMALLINT type) const;
+  // Whether statements may name a table's schema.
+  bool SchemasInStatements() const;
+  // Whether the diagnostics of `handle` tell of a failure of the connection
+  // itself (the link is gone), not of one statement.
+  bool IsConnectionFailure(SQLSMALLINT handleType, SQLHANDLE handle) const;
+  // The database's reason for a failure on `handle`, on one line: "STATE: text".
+  static std::string Reason(SQLSMALLINT handleType, SQLHANDLE handle);
 
   // Shows every diagnostic record of `handle`, then acts on `rc`: 1 and 100
   // show a notice and go on; anything else rolls back and throws CPbuildFatalError.
@@ -67,32 +83,42 @@ class CPbuildCli {
   IK7QBldUserInterface& Ui() const { return m_ui; }
 
  private:
-  void ShowRecords(SQLSMALLINT handleType, SQLHANDLE handle);
+  void ShowRecords(SQLSMALLINT handleType, SQLHANDLE handle, bool error = true);
   void FreeAll();
 
   IK7QBldUserInterface& m_ui;
   SQLHENV m_env = SQL_NULL_HENV;
   SQLHDBC m_dbc = SQL_NULL_HDBC;
   bool m_connected = false;
+  unsigned m_loginTimeout = 0;
+  unsigned m_queryTimeout = 0;
   std::string m_quote;  // empty: the driver quotes no identifiers
 };
 
 // One statement: allocated on the connection, dropped and committed when it
 // goes out of scope.
+//
+// A strict statement sends every failure to the diagnostics routine, which
+// ends the run. A tolerant one serves the work on one table or column: a
+// failure there is kept (Failed, Reason) for the run's closing list and every
+// later call on the statement does nothing; only a failure of the connection
+// itself still ends the run.
 class CPbuildStatement {
  public:
-  explicit CPbuildStatement(CPbuildCli& cli);
+  enum Mode { kStrict, kTolerant };
+  explicit CPbuildStatement(CPbuildCli& cli, Mode mode = kStrict);
   ~CPbuildStatement();
   CPbuildStatement(const CPbuildStatement&) = delete;
   CPbuildStatement& operator=(const CPbuildStatement&) = delete;
 
   SQLHSTMT Handle() const { return m_stmt; }
+  bool Failed() const { return m_failed; }
+  const std::string& Reason() const { return m_reason; }
+
   // Checked; returns the call's result (0, 1 or 100 when it comes back).
   SQLRETURN ExecDirect(const std::string& sql);
-  // Prepares without running: enough to describe the result columns.
-  SQLRETURN Prepare(const std::string& sql);
   SQLRETURN Tables();
-  // True for a row, false at the end.
+  // True for a row, false at the end (or after a failure).
   bool Fetch();
   SQLSMALLINT NumResultCols();
 
@@ -106,12 +132,20 @@ class CPbuildStatement {
   Column Describe(SQLUSMALLINT column);
   SQLLEN DisplaySize(SQLUSMALLINT column);
 
-  enum class Value { Data, Null, TooLarge };
+  enum class Value { Data, Null, TooLarge, Failed };
   // Reads the whole value of `column` of the current row in pieces, as
   // SQL_C_BINARY or SQL_C_CHAR; a value over `limit` bytes is not read on.
+  // Columns are read in ascending order, as every driver allows.
   Value GetData(SQLUSMALLINT column, SQLSMALLINT cType, std::string& out, std::size_t limit);
 
  private:
+  // Sends a result other than 0 where it belongs: a tolerant statement keeps
+  // a failure of its own, everything else goes to the diagnostics routine.
+  SQLRETURN Examine(SQLRETURN rc);
+
   CPbuildCli& m_cli;
   SQLHSTMT m_stmt = SQL_NULL_HSTMT;
+  Mode m_mode;
+  bool m_failed = false;
+  std::string m_reason;
 };

@@ -8,8 +8,10 @@ std::string CPbuildConsoleUi::String(unsigned id) const { return m_language.Stri
 
 void CPbuildConsoleUi::SetAnswer(unsigned id, int answer) { m_answers.emplace_back(id, answer); }
 
-int CPbuildConsoleUi::Prompt(unsigned id, const std::string& text, K7QIcon, K7QButtons buttons) {
+int CPbuildConsoleUi::Prompt(unsigned id, const std::string& text, K7QIcon icon,
+                             K7QButtons buttons) {
   m_shown.push_back(id);
+  if (icon == K7QIcon::Stop) m_errorShown = true;
   std::fprintf(stderr, "pbuild: %u: %s\n", id, text.c_str());
   if (buttons == K7QButtons::Ok) return kIdOk;
   for (const auto& [question, answer] : m_answers) {

@@ -22,9 +22,12 @@ class CPbuildConsoleUi : public IK7QBldUserInterface {
   // The answer to a question shown with message `id`.
   void SetAnswer(unsigned id, int answer);
   const std::vector<unsigned>& Shown() const { return m_shown; }
+  // Whether any message was an error (the stop icon).
+  bool ShowedError() const { return m_errorShown; }
 
  private:
   const CK7QBldLanguage& m_language;
   std::vector<std::pair<unsigned, int>> m_answers;
   std::vector<unsigned> m_shown;
+  bool m_errorShown = false;
 };

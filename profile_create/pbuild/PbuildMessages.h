@@ -50,6 +50,23 @@ inline constexpr unsigned kIdsValueTooLarge = 1006;
 inline constexpr unsigned kIdsOutputExists = 1007;
 inline constexpr unsigned kIdsBatchUsage = 1008;
 
+// The creator on every real database, concurrent runs (lang/pbuild_strings_creator.inc).
+// Lists shown at the end of a run: what it left out, each with its reason.
+inline constexpr unsigned kIdsSkippedTables = 1100;
+inline constexpr unsigned kIdsColumnsWithoutSample = 1101;
+inline constexpr unsigned kIdsTablesOverLimit = 1102;
+inline constexpr unsigned kIdsSameNameTables = 1103;
+inline constexpr unsigned kIdsReferencesOverLimit = 1104;
+// Refusals before anything is written.
+inline constexpr unsigned kIdsFolderBusy = 1105;
+inline constexpr unsigned kIdsPasswordBlanks = 1106;
+inline constexpr unsigned kIdsPasswordFile = 1107;
+inline constexpr unsigned kIdsSchemaEmpty = 1108;
+inline constexpr unsigned kIdsSchemasWithTables = 1109;
+// Reasons of the creator's own, and the tail of a shortened list.
+inline constexpr unsigned kIdsReasonNotCp932 = 1110;
+inline constexpr unsigned kIdsListMore = 1111;
+
 // Error codes of a run (shown as text code + 102).
 namespace PbuildError {
 inline constexpr int kFileCreate = 2;
@@ -62,4 +79,6 @@ inline constexpr int kBadBaseFolder = 47;
 inline constexpr int kMarkerImages = 50;
 inline constexpr int kConnect = 52;
 inline constexpr int kDisconnect = 53;
+// Not a code of the error routine: the run ended with a message already shown.
+inline constexpr int kShown = -2;
 }  // namespace PbuildError

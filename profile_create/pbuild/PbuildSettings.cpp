@@ -1,7 +1,11 @@
 #include "PbuildSettings.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QSettings>
 #include <QStringList>
+
+#include "PbuildCreator.h"
 
 namespace PbuildSettings {
 
@@ -30,11 +34,31 @@ Lookup InitialBaseFolder(std::string& folder) {
   return Lookup::kFound;
 }
 
-std::optional<std::string> MarkerImageFolder() {
+std::string DataFolder() {
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tovra"))
+      .toStdString();
+}
+
+std::string MarkerImageFolder() {
   QSettings settings = Store("K7QBld");
   const QVariant value = settings.value(QStringLiteral("FilePath/DataBaseImagePath"));
-  if (!value.isValid()) return std::nullopt;
+  if (!value.isValid()) return DataFolder();
   return UpToQuote(value.toString().toStdString());
 }
+
+namespace {
+
+unsigned Seconds(const char* key, unsigned fallback) {
+  QSettings settings = Store("pbuild");
+  bool ok = false;
+  const int value = settings.value(QStringLiteral("Settings/") + QLatin1String(key)).toInt(&ok);
+  return ok && value >= 0 ? static_cast<unsigned>(value) : fallback;
+}
+
+}  // namespace
+
+unsigned LoginTimeout() { return Seconds("LoginTimeout", CPbuildCreator::kDefaultLoginTimeout); }
+
+unsigned QueryTimeout() { return Seconds("QueryTimeout", 0); }
 
 }  // namespace PbuildSettings

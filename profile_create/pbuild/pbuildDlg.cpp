@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -12,15 +13,60 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "K7QBldLanguage.h"
 #include "K7QBldUserInterface.h"
 
+namespace {
+
+// Names shown per closing list of a run in a box; the rest is counted.
+constexpr std::size_t kListedNames = 40;
+
+}  // namespace
+
+// The run's view of the user interface: the window's own, reached from the
+// run's thread by a call into the window's thread that waits for the answer.
+class CPbuildDlg::CWorkerUi : public IK7QBldUserInterface {
+ public:
+  CWorkerUi(IK7QBldUserInterface& ui, QObject& window, const std::atomic<bool>& closing)
+      : m_ui(ui), m_window(window), m_closing(closing) {}
+
+  std::string String(unsigned id) const override { return m_ui.String(id); }
+  int Prompt(unsigned id, const std::string& text, K7QIcon icon, K7QButtons buttons) override {
+    if (QThread::currentThread() == m_window.thread()) return m_ui.Prompt(id, text, icon, buttons);
+    // A window on its way out answers nothing: questions are declined.
+    int answer = buttons == K7QButtons::Ok         ? kIdOk
+                 : buttons == K7QButtons::OkCancel ? kIdCancel
+                                                   : kIdNo;
+    if (m_closing) return answer;
+    QMetaObject::invokeMethod(
+        &m_window,
+        [&] {
+          if (!m_closing) answer = m_ui.Prompt(id, text, icon, buttons);
+        },
+        Qt::BlockingQueuedConnection);
+    return answer;
+  }
+  void SetDocumentModified() override {}
+  int SelectNextObject() override { return 0; }
+  int SelectPreviousObject() override { return 0; }
+
+ private:
+  IK7QBldUserInterface& m_ui;
+  QObject& m_window;
+  const std::atomic<bool>& m_closing;
+};
+
 CPbuildDlg::CPbuildDlg(const CK7QBldLanguage& language, IK7QBldUserInterface& ui,
                        const std::vector<std::string>& dataSources, const std::string& baseFolder,
                        QWidget* parent)
-    : QDialog(parent), m_language(language), m_ui(ui), m_creator(ui, *this) {
+    : QDialog(parent),
+      m_language(language),
+      m_ui(ui),
+      m_workerUi(std::make_unique<CWorkerUi>(ui, *this, m_closing)),
+      m_creator(*m_workerUi, *this) {
   setObjectName(QStringLiteral("pbuildDlg"));
   setWindowTitle(Text("dialog.caption"));
 
@@ -36,6 +82,9 @@ CPbuildDlg::CPbuildDlg(const CK7QBldLanguage& language, IK7QBldUserInterface& ui
   m_baseFolder = new QLineEdit(QString::fromStdString(baseFolder), this);
   m_baseFolder->setObjectName(QStringLiteral("baseFolder"));
   m_baseFolder->setMaxLength(255);
+  m_schema = new QLineEdit(this);
+  m_schema->setObjectName(QStringLiteral("schema"));
+  m_schema->setPlaceholderText(Text("dialog.schemaDefault"));
   m_browse = new QPushButton(Text("dialog.browse"), this);
   m_browse->setObjectName(QStringLiteral("browse"));
   m_browse->setAutoDefault(false);
@@ -51,6 +100,7 @@ CPbuildDlg::CPbuildDlg(const CK7QBldLanguage& language, IK7QBldUserInterface& ui
   auto* folderLabel = new QLabel(Text("dialog.baseFolder"), this);
   folderLabel->setBuddy(m_baseFolder);
   form->addRow(folderLabel, folderRow);
+  form->addRow(Text("dialog.schema"), m_schema);
 
   auto* mode = new QGroupBox(Text("dialog.mode"), this);
   m_withSamples = new QRadioButton(Text("dialog.modeSamples"), mode);
@@ -107,8 +157,29 @@ CPbuildDlg::CPbuildDlg(const CK7QBldLanguage& language, IK7QBldUserInterface& ui
   connect(m_login, &QLineEdit::textChanged, this, &CPbuildDlg::UpdateButtons);
   connect(m_baseFolder, &QLineEdit::textChanged, this, &CPbuildDlg::UpdateButtons);
 
+  m_creator.SetListLimit(kListedNames);
   ClearStatus();
   UpdateButtons();
+}
+
+CPbuildDlg::~CPbuildDlg() {
+  if (!m_worker) return;
+  // The window goes while a run is on (the program is asked to end): the run
+  // is stopped, its questions are declined, and it ends before its window.
+  m_closing = true;
+  m_stopRequested = true;
+  m_worker->disconnect(this);
+  while (!m_worker->wait(QDeadlineTimer(50))) QCoreApplication::processEvents();
+  delete m_worker;
+}
+
+template <typename F>
+void CPbuildDlg::Show(F update) {
+  if (QThread::currentThread() == thread()) {
+    update();
+    return;
+  }
+  QMetaObject::invokeMethod(this, std::move(update), Qt::QueuedConnection);
 }
 
 QString CPbuildDlg::Text(const char* key) const {
@@ -119,7 +190,7 @@ void CPbuildDlg::UpdateButtons() {
   const bool complete = m_dataSources->currentIndex() >= 0 && !m_login->text().isEmpty() &&
                         !m_baseFolder->text().isEmpty();
   m_start->setEnabled(!m_running && complete);
-  m_stop->setEnabled(m_running && !m_idle);
+  m_stop->setEnabled(m_running && !m_stopRequested);
   m_close->setEnabled(!m_running);
 }
 
@@ -137,22 +208,31 @@ void CPbuildDlg::OnStart() {
   inputs.password = m_password->text().toStdString();
   inputs.baseFolder = m_baseFolder->text().toStdString();
   inputs.sampleMode = m_withoutSamples->isChecked() ? 1 : 0;
+  inputs.schema = m_schema->text().toStdString();
 
   m_running = true;
-  m_idle = false;
+  m_stopRequested = false;
   UpdateButtons();
-  m_outcome = m_creator.Run(inputs);
+  m_worker = QThread::create([this, inputs] { m_outcome = m_creator.Run(inputs); });
+  connect(m_worker, &QThread::finished, this, &CPbuildDlg::OnRunEnded);
+  m_worker->start();
+}
+
+void CPbuildDlg::OnRunEnded() {
+  m_worker->wait();
+  delete m_worker;
+  m_worker = nullptr;
   m_running = false;
-  m_idle = true;
   ClearStatus();
   m_progress->setRange(0, 1);
   m_progress->setValue(0);
   UpdateButtons();
+  emit RunFinished();
   if (m_outcome.status == CPbuildOutcome::kFatal) emit Fatal(m_outcome.exitCode);
 }
 
 void CPbuildDlg::OnStop() {
-  m_idle = true;
+  m_stopRequested = true;
   UpdateButtons();
 }
 
@@ -175,15 +255,19 @@ void CPbuildDlg::closeEvent(QCloseEvent* event) {
   QDialog::closeEvent(event);
 }
 
-void CPbuildDlg::SetRange(int maximum) { m_progress->setRange(0, maximum > 0 ? maximum : 1); }
+void CPbuildDlg::SetRange(int maximum) {
+  Show([this, maximum] { m_progress->setRange(0, maximum > 0 ? maximum : 1); });
+}
 
-void CPbuildDlg::SetPosition(int position) { m_progress->setValue(position); }
+void CPbuildDlg::SetPosition(int position) {
+  Show([this, position] { m_progress->setValue(position); });
+}
 
 void CPbuildDlg::SetStatus(Line line, const std::string& text) {
-  m_status[static_cast<int>(line)]->setText(QString::fromStdString(text));
+  Show([this, line, text = QString::fromStdString(text)] {
+    m_status[static_cast<int>(line)]->setText(text);
+  });
 }
 
-bool CPbuildDlg::Pump() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  return true;
-}
+// The run has its own thread: this window's events are handled all along.
+bool CPbuildDlg::Pump() { return !m_closing; }

@@ -66,6 +66,8 @@ Driver=PostgreSQL ANSI
 Servername=127.0.0.1
 Port=$port
 Database=$database
+CommLog=0
+Debug=0
 INI
   chmod 0644 "$dir/odbc.ini"
 

@@ -58,3 +58,23 @@ TEST(PbuildClassify, OnlyTheCreatorsOwnFilesCountAsOutput) {
                               "LOB00000.png", "Other.k7q_pro", "LOB00000.gif.bak"})
     EXPECT_FALSE(CPbuildCreator::IsCreatorFile(foreign, profile)) << foreign;
 }
+
+TEST(PbuildClassify, SampleBytesCountDoubleByteCharactersAsOnePosition) {
+  const struct {
+    std::string cp932;
+    std::size_t positions;
+    std::size_t bytes;
+  } rows[] = {
+      {"abc", 5, 5},                       // padded to five positions
+      {"abcdef", 4, 4},                    // cut after four
+      {"", 3, 3},                          // a NULL or empty value: blanks only
+      {"\x82\xA0\x82\xA2", 2, 4},          // two kana fill two positions, four bytes
+      {"\x82\xA0\x82\xA2\x82\xA4", 2, 4},  // the third is cut whole
+      {"a\x82\xA0"
+       "b",
+       6, 7},              // mixed, then three blanks
+      {"\xB1\xB2", 2, 2},  // half-width kana are one byte each
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(CPbuildCreator::SampleBytes(row.cp932, row.positions), row.bytes) << row.cp932;
+}

@@ -1,7 +1,10 @@
 #include "PbuildTestSupport.h"
 
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +26,24 @@ void MakeSqlite(const char* dsn, const std::string& sql) {
 }
 
 bool HavePostgres() { return std::getenv("K7Q_PG_PORT") != nullptr; }
+
+int HangingListenerPort() {
+  static const int port = [] {
+    // The kernel completes the handshake for the listen queue; nobody ever
+    // accepts or reads, so a client waits for the server's first word for ever.
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 16) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      return 0;
+    return static_cast<int>(ntohs(address.sin_port));
+  }();
+  return port;
+}
 
 namespace {
 bool g_pgDatabaseMade = false;
@@ -65,6 +86,20 @@ bool Psql(const std::string& sql, bool superuser) {
                               port + " -U " + (superuser ? "postgres" : PgUser()) + " -d " +
                               database + " -f '" + script + "' >/dev/null";
   return std::system(command.c_str()) == 0;
+}
+
+std::string PsqlValue(const std::string& sql) {
+  const char* socket = std::getenv("K7Q_PG_SOCKET_DIR");
+  const char* port = std::getenv("K7Q_PG_PORT");
+  if (!socket || !port) return {};
+  const std::string out = ProcessFolder() + "/pg.out";
+  const std::string command = std::string("psql -q -X -At -h '") + socket + "' -p " + port +
+                              " -U postgres -d k7qt_" + std::to_string(::getpid()) + " -c \"" +
+                              sql + "\" >'" + out + "'";
+  if (std::system(command.c_str()) != 0) return {};
+  std::string value = K7QReadFile(out);
+  while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+  return value;
 }
 
 CCreatorFixture::CCreatorFixture() {

@@ -11,6 +11,8 @@ inline constexpr const char* kDsnA = "K7QTestA";
 inline constexpr const char* kDsnB = "K7QTestB";
 inline constexpr const char* kDsnBroken = "K7QTestBroken";
 inline constexpr const char* kDsnPg = "K7QTestPg";
+// psqlODBC pointed at a listener that takes connections and never answers.
+inline constexpr const char* kDsnHang = "K7QTestHang";
 // The bundled sample database of the build tree.
 inline constexpr const char* kDsnSample = "K7QTestSample";
 
@@ -20,6 +22,8 @@ std::string SqliteFile(const char* dsn);
 void MakeSqlite(const char* dsn, const std::string& sql);
 // The folder this process keeps its data sources and settings in.
 const std::string& ProcessFolder();
+// Opens the listener behind kDsnHang (once) and gives its loopback port.
+int HangingListenerPort();
 // True when the test script started a PostgreSQL server.
 bool HavePostgres();
 // Makes this process's PostgreSQL database (once); false when it failed.
@@ -28,6 +32,8 @@ bool PgDatabaseMade();
 // Runs SQL in this process's PostgreSQL database as its owner (or as the
 // superuser); false when psql failed.
 bool Psql(const std::string& sql, bool superuser = false);
+// The first value SQL gives in this process's database (as superuser), "" on failure.
+std::string PsqlValue(const std::string& sql);
 // The creator's login for the PostgreSQL data source.
 std::string PgUser();
 std::string PgPassword();

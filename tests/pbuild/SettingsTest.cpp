@@ -2,6 +2,8 @@
 // builder's image folder, and the batch form's command line.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QSettings>
 
 #include "PbuildApp.h"
@@ -27,10 +29,12 @@ TEST(PbuildSettings, AppPathsEntryGivesTheInitialBaseFolder) {
   ASSERT_EQ(PbuildSettings::InitialBaseFolder(folder), PbuildSettings::Lookup::kFound);
   EXPECT_EQ(folder, "/opt/k7q/bin");
 
+  // Without the builder's setting the markers come from the installation's data folder.
   Store("K7QBld").clear();
-  EXPECT_FALSE(PbuildSettings::MarkerImageFolder().has_value());
+  const QString data = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/tovra");
+  EXPECT_EQ(PbuildSettings::MarkerImageFolder(), data.toStdString());
   Store("K7QBld").setValue("FilePath/DataBaseImagePath", "/usr/share/tovra");
-  EXPECT_EQ(PbuildSettings::MarkerImageFolder().value_or(""), "/usr/share/tovra");
+  EXPECT_EQ(PbuildSettings::MarkerImageFolder(), "/usr/share/tovra");
 }
 
 TEST(PbuildSettings, BatchCommandLine) {
@@ -43,6 +47,9 @@ TEST(PbuildSettings, BatchCommandLine) {
   EXPECT_EQ(line.password, "");
   EXPECT_TRUE(line.noSamples);
   EXPECT_FALSE(line.replace);
+  EXPECT_EQ(
+      CPbuildCommandLine::Parse(Args{"--dsn", "S", "--folder", "/d", "--schema", "s1"}).schema,
+      "s1");
 
   const struct {
     Args arguments;
@@ -54,6 +61,12 @@ TEST(PbuildSettings, BatchCommandLine) {
       {{"--dsn"}, false},                                      // option without its value
       {{"--user", "u", "--folder", "/d"}, false},              // batch options without --dsn
       {{"--dsn", "Shop", "--folder", "/d", "--what"}, false},  // unknown option
+      {{"--dsn", "S", "--folder", "/d", "--password-file", "/p"}, true},
+      {{"--dsn", "S", "--folder", "/d", "--password", "-"}, true},  // standard input
+      {{"--dsn", "S", "--folder", "/d", "--password", "p", "--password-file", "/p"}, false},
+      {{"--dsn", "S", "--folder", "/d", "--password-file", ""}, false},
+      {{"--dsn", "S", "--folder", "/d", "--schema", "sales"}, true},
+      {{"--schema", "sales"}, false},  // batch options without --dsn
   };
   for (const auto& row : rows) {
     EXPECT_EQ(CPbuildCommandLine::Parse(row.arguments).error.empty(), row.usable)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include "K7QBldGroceries.h"
@@ -206,4 +207,101 @@ TEST(PbuildSqlite, FullDiskEndsWithError4AndLeavesNothing) {
   EXPECT_EQ(outcome.status, CPbuildOutcome::kFailed);
   EXPECT_EQ(f.ui.Ids().back(), kIdsErrorBase + PbuildError::kWrite);
   EXPECT_TRUE(FolderEntries(f.base.Path()).empty());
+}
+
+TEST(PbuildSqlite, UnreadableTableIsListedAndTheRunGoesOn) {
+  // A virtual table whose module this driver's library does not have.
+  MakeSqlite(kDsnA,
+             "CREATE TABLE a_first(x INTEGER);\n"
+             "INSERT INTO a_first VALUES (3);\n"
+             "PRAGMA writable_schema=ON;\n"
+             "INSERT INTO sqlite_master VALUES('table', 'b_virtual', 'b_virtual', 0,"
+             " 'CREATE VIRTUAL TABLE b_virtual USING k7q_no_such_module(v)');\n"
+             "PRAGMA writable_schema=OFF;\n"
+             "CREATE TABLE c_last(y VARCHAR(8));\n"
+             "INSERT INTO c_last VALUES ('last');\n");
+  CCreatorFixture f;
+  const CPbuildOutcome outcome = f.Run(kDsnA);
+  ASSERT_EQ(outcome.status, CPbuildOutcome::kDone);
+  EXPECT_TRUE(outcome.leftOut);
+  const auto lines = Lines(f.Profile(kDsnA));
+  EXPECT_EQ(ColumnLine(lines, "x").substr(76), "SMP00000");
+  EXPECT_EQ(ColumnLine(lines, "y").substr(76), "SMP00001");
+  EXPECT_EQ(K7QReadFile(f.Profile(kDsnA)).find("b_virtual"), std::string::npos);
+  bool listed = false;
+  for (const auto& shown : f.ui.m_shown) {
+    if (shown.id != kIdsSkippedTables) continue;
+    listed = shown.text.find("\nb_virtual: ") != std::string::npos &&
+             shown.text.find("k7q_no_such_module") != std::string::npos;
+  }
+  EXPECT_TRUE(listed);
+}
+
+TEST(PbuildSqlite, SamplesTakeTheWidthTheColumnItselfDescribes) {
+  // The driver describes MAX of a BIGINT as 10 wide; the column says 20.
+  // A VARCHAR(5) of kana holds five characters, ten bytes in CP932.
+  MakeSqlite(kDsnA,
+             "CREATE TABLE t(big BIGINT, kana VARCHAR(5), n INTEGER);\n"
+             "INSERT INTO t VALUES (9007199254740993, 'りんごジュース', 7);\n");
+  CCreatorFixture f;
+  ASSERT_EQ(f.Run(kDsnA).status, CPbuildOutcome::kDone);
+  const std::string all = K7QReadFile(f.Profile(kDsnA));
+  EXPECT_NE(all.find("SMP00000 {\r\n9007199254740993     \r\n}"), std::string::npos) << all;
+  // Six positions (five, and one more as for every column): six characters,
+  // never a cut through one.
+  EXPECT_NE(all.find("SMP00001 {\r\n" + K7QSjis("りんごジュー") + "\r\n}"), std::string::npos);
+  EXPECT_NE(all.find("SMP00002 {\r\n7          \r\n}"), std::string::npos);
+}
+
+TEST(PbuildSqlite, SamplesAndFilesStopAtTheFormatsLimitWithAList) {
+  MakeSqlite(kDsnA,
+             "CREATE TABLE t(a INTEGER, p BLOB, b INTEGER, q BLOB, c INTEGER, r BLOB);\n"
+             "INSERT INTO t VALUES (1, X'4749', 2, X'424D', 3, X'FFD8');\n");
+  CCreatorFixture f;
+  f.creator.SetReferenceLimit(2);
+  const CPbuildOutcome outcome = f.Run(kDsnA);
+  ASSERT_EQ(outcome.status, CPbuildOutcome::kDone);
+  EXPECT_TRUE(outcome.leftOut);
+  const auto lines = Lines(f.Profile(kDsnA));
+  const struct {
+    const char* column;
+    const char* reference;
+  } rows[] = {{"a", "SMP00000"}, {"p", "LOB00000.gif"},
+              {"b", "SMP00001"}, {"q", "LOB00001.bmp"},
+              {"c", ""},         {"r", ""}};
+  for (const auto& row : rows) EXPECT_EQ(ColumnLine(lines, row.column).substr(76), row.reference);
+  EXPECT_EQ(FolderEntries(f.Output(kDsnA)),
+            (std::vector<std::string>{"K7QTestA.k7q_pro", "LOB00000.gif", "LOB00001.bmp",
+                                      "k7q_loop_end.gif", "k7q_loop_start.gif"}));
+  const auto& shown = f.ui.m_shown;
+  const auto list = std::find_if(shown.begin(), shown.end(),
+                                 [](const auto& s) { return s.id == kIdsReferencesOverLimit; });
+  ASSERT_NE(list, shown.end());
+  EXPECT_EQ(list->text.substr(list->text.find('\n')), "\nt.c\nt.r");
+}
+
+TEST(PbuildSqlite, TablesBeyondTheFirst1024AreListed) {
+  std::string sql = "BEGIN;\n";
+  for (int i = 0; i < 1026; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "t%04d", i);
+    sql += std::string("CREATE TABLE ") + name + "(x INTEGER);\n";
+  }
+  MakeSqlite(kDsnA, sql + "COMMIT;\n");
+  CCreatorFixture f;
+  f.creator.SetListLimit(1);
+  const CPbuildOutcome outcome = f.Run(kDsnA, 1);
+  ASSERT_EQ(outcome.status, CPbuildOutcome::kDone);
+  EXPECT_TRUE(outcome.leftOut);
+  const std::string all = K7QReadFile(f.Profile(kDsnA));
+  EXPECT_NE(all.find("t1023 "), std::string::npos);
+  EXPECT_EQ(all.find("t1024 "), std::string::npos);
+  for (const auto& shown : f.ui.m_shown) {
+    if (shown.id != kIdsTablesOverLimit) continue;
+    // One name shown, the other counted.
+    EXPECT_NE(shown.text.find("\nt1024\n"), std::string::npos) << shown.text;
+    EXPECT_EQ(shown.text.find("t1025"), std::string::npos);
+    EXPECT_EQ(shown.text.back(), '1');
+  }
+  EXPECT_TRUE(f.Shown(kIdsTablesOverLimit));
 }

@@ -50,6 +50,8 @@ void WriteDataSources() {
     ini += std::string("[") + dsn + "]\nDriver=SQLite3\nDatabase=" + SqliteFile(dsn) + "\n\n";
   }
   ini += std::string("[") + kDsnBroken + "]\nDriver=K7QNoSuchDriver\n\n";
+  ini += std::string("[") + kDsnHang + "]\nDriver=PostgreSQL ANSI\nServername=127.0.0.1\nPort=" +
+         std::to_string(HangingListenerPort()) + "\nDatabase=none\nCommLog=0\nDebug=0\n\n";
   ini += std::string("[") + kDsnSample +
          "]\nDriver=SQLite3\nDatabase=" K7Q_DATA_DIR "/sample/shop.db\n\n";
   ini += PostgresSection();
