@@ -120,18 +120,18 @@ TEST(WindowPos, NineNumbersAreIgnoredTenRestore) {
 TEST(WindowPos, RestoredAtStartWrittenAtClose) {
   CK7QGuiFixture f;
   ClearSettings();
-  SetValue(kSettings, "WindowPos", "0,1,-1,-1,-1,-1,30,40,530,440");
+  SetValue(kSettings, "WindowPos", "0,1,-1,-1,-1,-1,30,40,670,520");
   {
     CMainFrame frame(f.context);
     frame.RestoreAndShow();
-    EXPECT_EQ(frame.geometry().size(), QSize(500, 400));
+    EXPECT_EQ(frame.geometry().size(), QSize(640, 480));
     EXPECT_FALSE(frame.isMaximized());
     frame.close();
   }
   WindowPlacement written;
   ASSERT_TRUE(ParseWindowPos(Value(kSettings, "WindowPos"), written));
   EXPECT_EQ(written.showCmd, kShowNormal);
-  EXPECT_EQ(written.normal.size(), QSize(500, 400));
+  EXPECT_EQ(written.normal.size(), QSize(640, 480));
 
   // Nine numbers: the default placement is kept.
   SetValue(kSettings, "WindowPos", "0,1,-1,-1,-1,-1,30,40,530");
@@ -172,7 +172,8 @@ TEST(Settings, DefaultsPointIntoTheInstallation) {
 
 TEST(Settings, RecentFilesKeepFourNewestFirst) {
   ClearSettings();
-  for (const char* f : {"/a.k7q", "/b.k7q", "/c.k7q", "/d.k7q", "/e.k7q", "/c.k7q"}) AddRecentFile(f);
+  for (const char* f : {"/a.k7q", "/b.k7q", "/c.k7q", "/d.k7q", "/e.k7q", "/c.k7q"})
+    AddRecentFile(f);
   EXPECT_EQ(RecentFiles(), (QStringList{"/c.k7q", "/e.k7q", "/d.k7q", "/b.k7q"}));
   EXPECT_EQ(Value(kRecentFiles, "File1"), "/c.k7q");
   ClearSettings();
@@ -219,7 +220,8 @@ TEST(GroceriesUi, CenterAndRunProgram) {
   window.show();
   CK7QBldGroceriesUi::CenterWindowOver(&window, &reference);
   const QRect r = reference.frameGeometry();
-  EXPECT_EQ(window.frameGeometry().left(), r.left() + (r.width() - window.frameGeometry().width()) / 2);
+  EXPECT_EQ(window.frameGeometry().left(),
+            r.left() + (r.width() - window.frameGeometry().width()) / 2);
 
   CK7QTempDir dir;
   QProcess* p = CK7QBldGroceriesUi::RunProgram(
