@@ -190,17 +190,7 @@ CK7QBldDocCore::OpenResult CK7QBldDocCore::Open(const std::string& path) {
   }
 
   // Read completely: the previous macro's files give way to the new ones.
-  const std::vector<std::string> previousOpened = std::move(m_openedPages);
-  m_openedPages.clear();
-  for (const std::string& page : previousOpened) {
-    if (Kept(page)) continue;
-    K7QFile::Remove(page);
-    K7QFile::Remove(ConvertedName(page));
-  }
-  if (!m_definePath.empty()) K7QFile::Remove(m_definePath);
-  m_definePath.clear();
-  DeletePageFiles(previous);
-  m_kept.clear();
+  DeleteFilesOf(previous);
   try {
     MovePages(folder, title);
   } catch (const CK7QBldFileException& e) {
@@ -378,18 +368,21 @@ void CK7QBldDocCore::DeletePageFiles(const CK7QBldMacro& macro) const {
   }
 }
 
-void CK7QBldDocCore::DeleteWorkingFiles() {
+void CK7QBldDocCore::DeleteFilesOf(const CK7QBldMacro& macro) {
   if (!m_definePath.empty()) K7QFile::Remove(m_definePath);
+  m_definePath.clear();
   for (const std::string& page : m_openedPages) {
     if (Kept(page)) continue;
     K7QFile::Remove(page);
     K7QFile::Remove(ConvertedName(page));
   }
   m_openedPages.clear();
-  DeletePageFiles(m_macro);
+  DeletePageFiles(macro);
   // A kept page is the author's file from now on.
   m_kept.clear();
 }
+
+void CK7QBldDocCore::DeleteWorkingFiles() { DeleteFilesOf(m_macro); }
 
 bool CK7QBldDocCore::IsOwnFile(const std::string& target) const {
   std::vector<std::string> own;

@@ -96,6 +96,8 @@ class CK7QBldDocCore {
   // error.
   void MovePages(const std::string& folder, const std::string& title);
   void DeletePageFiles(const CK7QBldMacro& macro) const;
+  // The working files of `macro` (the document's parts, or the ones an open replaces).
+  void DeleteFilesOf(const CK7QBldMacro& macro);
   bool Kept(const std::string& path) const;
 
   CK7QBldMacro& m_macro;

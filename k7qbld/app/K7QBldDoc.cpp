@@ -312,10 +312,9 @@ bool CK7QBldDoc::OpenProfile(const QString& path) {
     if (!lock->LockProfileFolder(folder, "K7QBld", m_context.groceries)) return false;
   }
   // Without a profile nothing of the macro lives in a folder yet: the
-  // variables typed so far stay.
-  if (profile.IsLoaded()) {
-    Reset();
-  }
+  // variables typed so far stay, rows not stored yet included.
+  StoreCurrentPage();
+  if (profile.IsLoaded()) Reset();
   // The old folder's working files are gone: its lock can go too.
   if (!sameFolder) m_folderLock = std::move(lock);
   const bool ok = m_frame.FormView().LoadProfile(absolute);

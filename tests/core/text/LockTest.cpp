@@ -40,17 +40,21 @@ TEST(Lock, AFileLeftByAProcessThatEndedIsTakenOver) {
 }
 
 TEST(Lock, AFolderWhereNothingCanBeWrittenIsUsedWithoutALock) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
   CK7QTempDir dir;
-  ::chmod(dir.Path().c_str(), 0555);
+  // Permissions do not bind root; sysfs refuses new files to everyone.
+  const bool root = ::geteuid() == 0;
+  const std::string folder = root ? "/sys" : dir.Path();
+  if (root && !K7QFile::IsDirectory(folder)) GTEST_SKIP() << "no folder that refuses root";
+  if (!root) ::chmod(folder.c_str(), 0555);
   CK7QScriptedUi ui;
   CK7QBldGroceries groceries(ui);
   CK7QBldLock lock;
   EXPECT_EQ(CK7QBldLock::Result::Unavailable,
-            lock.Acquire(CK7QBldLock::FolderLockPath(dir.Path()), "K7QBld"));
-  EXPECT_TRUE(lock.LockProfileFolder(dir.Path(), "K7QBld", groceries));
+            lock.Acquire(CK7QBldLock::FolderLockPath(folder), "K7QBld"));
+  EXPECT_TRUE(lock.LockProfileFolder(folder, "K7QBld", groceries));
+  EXPECT_FALSE(lock.IsHeld());
   EXPECT_TRUE(ui.m_shown.empty());
-  ::chmod(dir.Path().c_str(), 0755);
+  if (!root) ::chmod(folder.c_str(), 0755);
 }
 
 TEST(Lock, AProfileFolderInUseIsReportedWithFolderAndHolder) {
