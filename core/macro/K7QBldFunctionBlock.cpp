@@ -8,6 +8,7 @@
 #include "K7QBldCp932.h"
 #include "K7QBldDDBlock.h"
 #include "K7QBldFile.h"
+#include "K7QBldFunctionName.h"
 
 namespace {
 
@@ -24,6 +25,17 @@ bool Contains(std::string_view text, std::string_view needle) {
   return K7QCp932::Find(text, needle) != std::string_view::npos;
 }
 
+// Whether `lowerNeedle` stands in `text`, ASCII letters compared ignoring
+// case ("<" starts it, which is never a trail byte).
+bool ContainsNoCase(std::string_view text, std::string_view lowerNeedle) {
+  for (std::size_t lt = text.find(lowerNeedle[0]); lt != std::string_view::npos;
+       lt = text.find(lowerNeedle[0], lt + 1)) {
+    if (CK7QBldGroceries::EqualNoCase(text.substr(lt, lowerNeedle.size()), lowerNeedle))
+      return true;
+  }
+  return false;
+}
+
 // The object comments written after report lines are made again from the
 // page object list on every save, so the reader leaves them out of the page.
 bool StartsObjectComment(std::string_view line) {
@@ -38,15 +50,7 @@ std::string FunctionPagePath(const std::string& folder, const std::string& base,
 }  // namespace
 
 bool CK7QBldFunctionBlock::IsUsableName(std::string_view name) {
-  if (!K7QFile::IsSafeFileComponent(name)) return false;
-  for (std::size_t i = 0; i < name.size(); i += K7QCp932::CharLength(name, i)) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c < 0x20 || c == 0x7F || c == '.' || c == '(' || c == ')' || c == '/' || c == '\\')
-      return false;
-  }
-  // The macro's own pages are "TITLE_HTML_INPUT.htm" and "TITLE_HTML_REPORT.htm".
-  return !CK7QBldGroceries::EqualNoCase(name, "HTML_INPUT") &&
-         !CK7QBldGroceries::EqualNoCase(name, "HTML_REPORT");
+  return K7QFunctionName::IsUsable(name);
 }
 
 std::string CK7QBldFunctionBlock::NameKey(std::string_view name) {
@@ -220,7 +224,12 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
 
     out.WriteLine("%{");
     if (builderMade) out.WriteLine(kGeneratorLine);
-    if (!entry.comment.empty()) out.WriteLine(entry.comment);
+    if (!entry.comment.empty()) {
+      // Lines of a comment are kept as CR LF in memory, as the reader joins them.
+      std::string comment = entry.comment;
+      CK7QBldGroceries::RemoveChars(comment, "\r");
+      out.WriteLine(comment);
+    }
     out.WriteLine("%}");
     out.WriteLine(context.functionPrefix + entry.name + "(){");
 
@@ -240,13 +249,11 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
     if (page.IsOpen()) {
       out.WriteLine("%REPORT{");
       std::string line;
-      std::string variable;
       while (page.ReadLine(line)) {
         out.WriteLine(line);
         if (!context.pageObjects || Contains(line, "%ROW{") || Contains(line, "%}")) continue;
-        if (!ExtractVariableName(line, variable)) continue;
         const std::string comment =
-            context.pageObjects->GetObjectComment(entry.name, variable, context.imagePath);
+            context.pageObjects->ObjectCommentForLine(entry.name, line, context.imagePath);
         if (!comment.empty()) out.WriteLine(comment);
       }
       page.Close();
@@ -292,6 +299,9 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
       CK7QBldMessageBlock messages(&m_groceries);
       int kind = kReportKindPlain;
       bool reportSeen = false;
+      bool commentSeen = false;
+      // The lines of a comment that starts like an object comment, until its "-->".
+      K7QStringList objectLines;
       bool inObjectComment = false;
       std::vector<int> stack;
       const auto top = [&stack] { return stack.empty() ? kBlockComment : stack.back(); };
@@ -321,25 +331,46 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
           } else {
             switch (top()) {
               case kBlockComment:
-                if (line.compare(0, kGeneratorLine.size(), kGeneratorLine) != 0) comment += line;
+                if (line.compare(0, kGeneratorLine.size(), kGeneratorLine) == 0) break;
+                if (commentSeen) comment += "\r\n";
+                comment += line;
+                commentSeen = true;
                 break;
               case kBlockBody:
+                // A line the builder broke ends in its comma or blank; a
+                // line written by hand ends a word.
+                if (!sql.empty() && sql.back() != ',' && sql.back() != ' ' && !line.empty() &&
+                    line.front() != ' ' && line.front() != '\t')
+                  sql += ' ';
                 sql += line;
                 break;
               case kBlockReport:
-              case kBlockRow:
+              case kBlockRow: {
+                // Object comments are made again from the page object list
+                // on every save; an author's comment that only looks like
+                // one stays in the page.
                 if (inObjectComment || StartsObjectComment(line)) {
+                  objectLines.push_back(line);
                   inObjectComment = !Contains(line, "-->");
+                  if (inObjectComment) break;
+                  std::string joined;
+                  for (const std::string& l : objectLines) joined += l + "\n";
+                  joined.resize(joined.find("-->") + 3);
+                  if (!CK7QBldDDBlock::IsObjectComment(joined)) {
+                    for (const std::string& l : objectLines) out.WriteLine(l);
+                  }
+                  objectLines.clear();
                   break;
                 }
                 if (flag == kFunctionBuilderMade) {
-                  if (Contains(line, "<TABLE"))
+                  if (ContainsNoCase(line, "<table"))
                     kind = kReportKindTable;
-                  else if (Contains(line, "<OPTION"))
+                  else if (ContainsNoCase(line, "<option"))
                     kind = kReportKindOption;
                 }
                 out.WriteLine(line);
                 break;
+              }
               case kBlockMessage:
                 messages.ReadMessageLine(line);
                 break;
@@ -348,6 +379,7 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
             }
           }
         }
+        for (const std::string& l : objectLines) out.WriteLine(l);
         out.Close();
       }
       // Reading made the function page; only a report makes one worth keeping.

@@ -51,6 +51,16 @@ std::string Component(const std::string& comment) {
   return "%REPORT{\r\n<TR>\r\n<TD>$(V_PRICE)</TD>\r\n" + comment + "\r\n</TR>\r\n%}\r\n";
 }
 
+// Every bare line feed as CR LF.
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
 struct ExpandCase {
   const char* rule;
   std::string comment;
@@ -91,16 +101,20 @@ TEST(ObjectComments, ExpandAndRevert) {
   for (const ExpandCase& c : cases) {
     SCOPED_TRACE(c.rule);
     const std::string component = Component(c.comment);
-    const std::string expanded = CK7QBldDDBlock::ExpandObjectComments(component);
-    EXPECT_EQ(expanded, c.expanded);
+    // The builder's line ends, and the bare line feeds of macros that an
+    // earlier builder wrote.
+    for (const std::string lineEnd : {"\r\n", "\n"}) {
+      const std::string expanded = CK7QBldDDBlock::ExpandObjectComments(component, lineEnd);
+      EXPECT_EQ(expanded, lineEnd == "\n" ? c.expanded : WithCrLf(c.expanded));
 
-    CK7QScriptedUi ui;
-    CK7QBldGroceries groceries(ui);
-    CK7QBldDDBlock block(groceries);
-    EXPECT_EQ(block.RevertObjectComments(expanded, "Items"), component);
-    ASSERT_EQ(block.GetCount(), 1);
-    EXPECT_EQ(block.GetAt(0)->function, "Items");
-    EXPECT_EQ(block.GetAt(0)->column, "PRICE");
+      CK7QScriptedUi ui;
+      CK7QBldGroceries groceries(ui);
+      CK7QBldDDBlock block(groceries);
+      EXPECT_EQ(block.RevertObjectComments(expanded, "Items"), component);
+      ASSERT_EQ(block.GetCount(), 1);
+      EXPECT_EQ(block.GetAt(0)->function, "Items");
+      EXPECT_EQ(block.GetAt(0)->column, "PRICE");
+    }
   }
 }
 
@@ -151,9 +165,9 @@ TEST(ObjectComments, NoCompleteCellBeforeTheComment) {
   const std::string comment = "<!-- Object 0 Start\r\n1,A,1,R,\r\n-->";
   const std::string component = "<TD>$(V_A)\r\n" + comment + "\r\nrest";
   const std::string expanded = CK7QBldDDBlock::ExpandObjectComments(component);
-  EXPECT_EQ(expanded, "<TD>$(V_A)\r\n\n" + comment +
-                          "\n%IF( \"$(V_A)\" == \"1\")\n<TD>R</TD>\n%ELSE\n\n%ENDIF\n"
-                          "<!-- Object 0 End -->\n\r\nrest");
+  EXPECT_EQ(expanded, WithCrLf("<TD>$(V_A)\r\n\n" + comment +
+                               "\n%IF( \"$(V_A)\" == \"1\")\n<TD>R</TD>\n%ELSE\n\n%ENDIF\n"
+                               "<!-- Object 0 End -->\n\r\nrest"));
   CK7QScriptedUi ui;
   CK7QBldGroceries groceries(ui);
   CK7QBldDDBlock block(groceries);

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One attribute of a start tag, as HTML reads it: a name in any letter case,
+// a value in double, single or no quotes (or none at all), white space and
+// line breaks around the "=".
+struct K7QHtmlAttribute {
+  std::string_view name;
+  std::string_view value;      // between the quotes, entities not decoded
+  std::size_t begin = 0;       // where the name starts
+  std::size_t valueBegin = 0;  // where the value starts, its opening quote included
+  std::size_t end = 0;         // just after the value (its closing quote), or the name
+  char quote = 0;              // '"', '\'' or 0
+  bool hasValue = false;
+
+  bool Is(std::string_view lowerName) const;
+  // The value with its character references decoded; an unquoted value
+  // that an editor wrote as "&quot;X&quot;" gives X.
+  std::string Text() const;
+};
+
+// One piece of markup: a start or end tag, a comment or a declaration
+// ("<!DOCTYPE ...>", "<?xml ...?>").
+struct K7QHtmlTag {
+  enum class Kind { Start, End, Comment, Declaration };
+
+  Kind kind = Kind::Start;
+  std::size_t begin = 0;  // its "<"
+  std::size_t end = 0;    // just after its ">"
+  std::string_view name;  // as written
+  bool selfClosing = false;
+  std::vector<K7QHtmlAttribute> attributes;
+
+  bool IsStart(std::string_view lowerName) const;
+  bool IsEnd(std::string_view lowerName) const;
+  // The first attribute of that name, any letter case; nullptr when none.
+  const K7QHtmlAttribute* Find(std::string_view lowerName) const;
+};
+
+// Walks the markup of a page from left to right, one tag at a time; what
+// lies between two tags is text. Script and style contents are text, never
+// tags. A tag or comment that the page does not close ends the walk: HTML
+// drops it with everything after it, and the caller keeps that rest as text.
+// Every character the walk looks for ("<", ">", "=", quotes, blanks) is below
+// 0x40 and so never the trail byte of a double-byte character: the walk is
+// one linear pass over bytes.
+class CK7QBldHtmlScanner {
+ public:
+  explicit CK7QBldHtmlScanner(std::string_view text) : m_text(text) {}
+
+  // The next tag; false when no tag is left.
+  bool Next(K7QHtmlTag& tag);
+  // Where the walk stands: after the last tag given, or the end.
+  std::size_t Position() const { return m_pos; }
+
+  // ASCII letters compared ignoring case.
+  static bool EqualNoCase(std::string_view a, std::string_view lowerB);
+  // The names of the page's INPUT and SELECT fields (their name attribute),
+  // in page order, as the SQL builder offers them as variables.
+  static std::vector<std::string> FormFieldNames(std::string_view text);
+  // `text` with its character references decoded (named ones that pages
+  // use in attributes and the numeric ones); others stay as they are.
+  static std::string Decode(std::string_view text);
+
+ private:
+  bool ParseTag(std::size_t lt, K7QHtmlTag& tag);
+  bool ParseAttributes(std::size_t pos, K7QHtmlTag& tag);
+  void SkipRawText(const K7QHtmlTag& tag);
+
+  std::string_view m_text;
+  std::size_t m_pos = 0;
+};
