@@ -49,6 +49,45 @@ std::string FunctionPagePath(const std::string& folder, const std::string& base,
 
 }  // namespace
 
+std::string CK7QBldFunctionEntry::SqlText(const CK7QBldSQL::CampaignContext* campaign) const {
+  if (sqlText.empty()) return statement.BuildText(campaign);
+  return campaign ? K7QSubstituteCampaignTables(sqlText, *campaign) : sqlText;
+}
+
+std::string K7QSubstituteCampaignTables(std::string_view sql,
+                                        const CK7QBldSQL::CampaignContext& campaign) {
+  const auto isNameByte = [](unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; };
+  std::string out;
+  out.reserve(sql.size() + 32);
+  std::size_t i = 0;
+  while (i < sql.size()) {
+    const char c = sql[i];
+    if (c == '\'' || c == '"') {  // a literal or a quoted name stays as written
+      const std::size_t close = sql.find(c, i + 1);
+      const std::size_t end = close == std::string_view::npos ? sql.size() : close + 1;
+      out.append(sql, i, end - i);
+      i = end;
+      continue;
+    }
+    if (!isNameByte(static_cast<unsigned char>(c))) {
+      out += c;
+      ++i;
+      continue;
+    }
+    // A name, and the names joined to it by dots.
+    std::size_t end = i;
+    while (end < sql.size() && (isNameByte(static_cast<unsigned char>(sql[end])) ||
+                                (sql[end] == '.' && end + 1 < sql.size() &&
+                                 isNameByte(static_cast<unsigned char>(sql[end + 1])))))
+      end += K7QCp932::CharLength(sql, end);
+    const std::string name(sql.substr(i, end - i));
+    // After a dot the name is a column's, whatever it is called.
+    out += i > 0 && sql[i - 1] == '.' ? name : CK7QBldSQL::SubstituteCampaignName(name, campaign);
+    i = end;
+  }
+  return out;
+}
+
 bool CK7QBldFunctionBlock::IsUsableName(std::string_view name) {
   return K7QFunctionName::IsUsable(name);
 }
