@@ -4,9 +4,31 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+// Byte classes of a tag, looked up once per byte.
+constexpr unsigned char kSpace = 1;     // blank, tab, line feed, carriage return, form feed
+constexpr unsigned char kNameEnd = 2;   // ends a tag or attribute name: a blank, "/" or ">"
+constexpr unsigned char kValueEnd = 4;  // ends an unquoted value: a blank or ">"
+constexpr unsigned char kEquals = 8;
+constexpr unsigned char kGreater = 16;
+constexpr unsigned char kQuote = 32;
+
+struct ByteClasses {
+  unsigned char of[256] = {};
+  constexpr ByteClasses() {
+    for (unsigned char c : {' ', '\t', '\n', '\r', '\f'}) of[c] = kSpace | kNameEnd | kValueEnd;
+    of[static_cast<unsigned char>('/')] = kNameEnd;
+    of[static_cast<unsigned char>('>')] = kNameEnd | kValueEnd | kGreater;
+    of[static_cast<unsigned char>('=')] = kEquals;
+    of[static_cast<unsigned char>('"')] = kQuote;
+    of[static_cast<unsigned char>('\'')] = kQuote;
+  }
+};
+constexpr ByteClasses kClasses;
+
+unsigned char ClassOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
+bool IsSpace(char c) { return ClassOf(c) & kSpace; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 std::size_t FindByte(std::string_view text, char c, std::size_t from) { return text.find(c, from); }
 
@@ -14,8 +36,9 @@ enum class Parse { Tag, NotTag, Unclosed };
 
 // Elements whose content is text up to their own end tag.
 bool HoldsRawText(const K7QHtmlTag& tag) {
-  return tag.kind == K7QHtmlTag::Kind::Start && !tag.selfClosing &&
-         (tag.IsStart("script") || tag.IsStart("style"));
+  const std::size_t n = tag.name.size();
+  if ((n != 5 && n != 6) || (tag.name[0] | 0x20) != 's') return false;
+  return (tag.IsStart("script") || tag.IsStart("style")) && !tag.SelfClosing();
 }
 
 }  // namespace
@@ -31,27 +54,30 @@ std::string K7QHtmlAttribute::Text() const {
   return text;
 }
 
-bool K7QHtmlTag::IsStart(std::string_view lowerName) const {
-  return kind == Kind::Start && CK7QBldHtmlScanner::EqualNoCase(name, lowerName);
+void K7QHtmlTag::Parse() const {
+  if (m_parsed) return;
+  m_parsed = true;
+  m_attributes.clear();
+  if (kind != Kind::Start) return;
+  std::size_t tagEnd = 0;
+  CK7QBldHtmlScanner::ParseAttributes(m_text, m_attributesAt, tagEnd, m_selfClosing, &m_attributes);
 }
 
-bool K7QHtmlTag::IsEnd(std::string_view lowerName) const {
-  return kind == Kind::End && CK7QBldHtmlScanner::EqualNoCase(name, lowerName);
+bool K7QHtmlTag::SelfClosing() const {
+  Parse();
+  return m_selfClosing;
+}
+
+const std::vector<K7QHtmlAttribute>& K7QHtmlTag::Attributes() const {
+  Parse();
+  return m_attributes;
 }
 
 const K7QHtmlAttribute* K7QHtmlTag::Find(std::string_view lowerName) const {
-  for (const K7QHtmlAttribute& a : attributes) {
+  for (const K7QHtmlAttribute& a : Attributes()) {
     if (a.Is(lowerName)) return &a;
   }
   return nullptr;
-}
-
-bool CK7QBldHtmlScanner::EqualNoCase(std::string_view a, std::string_view lowerB) {
-  if (a.size() != lowerB.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != lowerB[i]) return false;
-  }
-  return true;
 }
 
 std::string CK7QBldHtmlScanner::Decode(std::string_view text) {
@@ -165,8 +191,10 @@ bool CK7QBldHtmlScanner::ParseTag(std::size_t lt, K7QHtmlTag& tag) {
   tag.begin = lt;
   tag.end = 0;
   tag.name = {};
-  tag.selfClosing = false;
-  tag.attributes.clear();
+  tag.m_text = t;
+  tag.m_parsed = true;
+  tag.m_selfClosing = false;
+  tag.m_attributes.clear();
   std::size_t pos = lt + 1;
   if (pos >= t.size()) return false;
   const char c = t[pos];
@@ -203,36 +231,54 @@ bool CK7QBldHtmlScanner::ParseTag(std::size_t lt, K7QHtmlTag& tag) {
   }
   if (pos >= t.size() || !IsLetter(t[pos])) return false;
   const std::size_t nameAt = pos;
-  while (pos < t.size() && !IsSpace(t[pos]) && t[pos] != '/' && t[pos] != '>') ++pos;
+  while (pos < t.size() && !(ClassOf(t[pos]) & kNameEnd)) ++pos;
   tag.name = t.substr(nameAt, pos - nameAt);
-  if (!ParseAttributes(pos, tag)) {
+  tag.m_attributesAt = pos;
+  // Without a quote before the next ">", nothing can hide a ">": the tag
+  // ends there, and its attributes are read only when asked for.
+  std::size_t gt = pos;
+  while (gt < t.size() && !(ClassOf(t[gt]) & (kGreater | kQuote))) ++gt;
+  if (gt >= t.size()) {
     tag.end = npos;
     return false;
   }
-  if (tag.kind == K7QHtmlTag::Kind::End) tag.attributes.clear();
+  if (t[gt] == '>') {
+    tag.end = gt + 1;
+    tag.m_parsed = false;
+    return true;
+  }
+  std::size_t end = 0;
+  if (!ParseAttributes(t, pos, end, tag.m_selfClosing,
+                       tag.kind == K7QHtmlTag::Kind::Start ? &tag.m_attributes : nullptr)) {
+    tag.end = npos;
+    return false;
+  }
+  tag.end = end;
   return true;
 }
 
-bool CK7QBldHtmlScanner::ParseAttributes(std::size_t pos, K7QHtmlTag& tag) {
-  const std::string_view t = m_text;
+bool CK7QBldHtmlScanner::ParseAttributes(std::string_view t, std::size_t pos, std::size_t& end,
+                                         bool& selfClosing,
+                                         std::vector<K7QHtmlAttribute>* attributes) {
   const std::size_t n = t.size();
+  selfClosing = false;
   for (;;) {
     while (pos < n && IsSpace(t[pos])) ++pos;
     if (pos >= n) return false;
     if (t[pos] == '>') {
-      tag.end = pos + 1;
+      end = pos + 1;
       return true;
     }
     if (t[pos] == '/') {
       ++pos;
-      if (pos < n && t[pos] == '>') tag.selfClosing = true;
+      if (pos < n && t[pos] == '>') selfClosing = true;
       continue;
     }
     K7QHtmlAttribute attribute;
     attribute.begin = pos;
     // A name may begin with "=" (HTML reads it so); it ends at a blank, "/", ">" or "=".
     ++pos;
-    while (pos < n && !IsSpace(t[pos]) && t[pos] != '/' && t[pos] != '>' && t[pos] != '=') ++pos;
+    while (pos < n && !(ClassOf(t[pos]) & (kNameEnd | kEquals))) ++pos;
     attribute.name = t.substr(attribute.begin, pos - attribute.begin);
     attribute.end = pos;
     std::size_t after = pos;
@@ -245,17 +291,19 @@ bool CK7QBldHtmlScanner::ParseAttributes(std::size_t pos, K7QHtmlTag& tag) {
       attribute.valueBegin = pos;
       if (t[pos] == '"' || t[pos] == '\'') {
         attribute.quote = t[pos];
-        const std::size_t close = FindByte(t, attribute.quote, pos + 1);
-        if (close == npos) return false;
+        // Values are short: a plain loop beats a library search here.
+        std::size_t close = pos + 1;
+        while (close < n && t[close] != attribute.quote) ++close;
+        if (close >= n) return false;
         attribute.value = t.substr(pos + 1, close - pos - 1);
         pos = close + 1;
       } else {
         const std::size_t from = pos;
-        while (pos < n && !IsSpace(t[pos]) && t[pos] != '>') ++pos;
+        while (pos < n && !(ClassOf(t[pos]) & kValueEnd)) ++pos;
         attribute.value = t.substr(from, pos - from);
       }
       attribute.end = pos;
     }
-    tag.attributes.push_back(attribute);
+    if (attributes) attributes->push_back(attribute);
   }
 }

@@ -24,7 +24,8 @@ struct K7QHtmlAttribute {
 };
 
 // One piece of markup: a start or end tag, a comment or a declaration
-// ("<!DOCTYPE ...>", "<?xml ...?>").
+// ("<!DOCTYPE ...>", "<?xml ...?>"). A start tag's attributes are read
+// when first asked for: most tags of a page are never asked.
 struct K7QHtmlTag {
   enum class Kind { Start, End, Comment, Declaration };
 
@@ -32,13 +33,25 @@ struct K7QHtmlTag {
   std::size_t begin = 0;  // its "<"
   std::size_t end = 0;    // just after its ">"
   std::string_view name;  // as written
-  bool selfClosing = false;
-  std::vector<K7QHtmlAttribute> attributes;
 
-  bool IsStart(std::string_view lowerName) const;
+  bool IsStart(std::string_view lowerName) const;  // defined below the scanner
   bool IsEnd(std::string_view lowerName) const;
+  // "<NAME ... />".
+  bool SelfClosing() const;
+  // The attributes of a start tag, in order (positions in the walked text).
+  const std::vector<K7QHtmlAttribute>& Attributes() const;
   // The first attribute of that name, any letter case; nullptr when none.
   const K7QHtmlAttribute* Find(std::string_view lowerName) const;
+
+ private:
+  friend class CK7QBldHtmlScanner;
+  void Parse() const;
+
+  std::string_view m_text;         // the walked text
+  std::size_t m_attributesAt = 0;  // where the attributes begin
+  mutable bool m_parsed = false;
+  mutable bool m_selfClosing = false;
+  mutable std::vector<K7QHtmlAttribute> m_attributes;
 };
 
 // Walks the markup of a page from left to right, one tag at a time; what
@@ -51,14 +64,30 @@ struct K7QHtmlTag {
 class CK7QBldHtmlScanner {
  public:
   explicit CK7QBldHtmlScanner(std::string_view text) : m_text(text) {}
+  // The walk over text[from, to); positions stay those of `text`.
+  CK7QBldHtmlScanner(std::string_view text, std::size_t from, std::size_t to)
+      : m_text(text.substr(0, to)), m_pos(from) {}
+
+  // The first tag of text[from, to), positions in `text`; false when none.
+  static bool TagIn(std::string_view text, std::size_t from, std::size_t to, K7QHtmlTag& tag) {
+    CK7QBldHtmlScanner scanner(text, from, to);
+    return scanner.Next(tag);
+  }
 
   // The next tag; false when no tag is left.
   bool Next(K7QHtmlTag& tag);
   // Where the walk stands: after the last tag given, or the end.
   std::size_t Position() const { return m_pos; }
 
-  // ASCII letters compared ignoring case.
-  static bool EqualNoCase(std::string_view a, std::string_view lowerB);
+  // ASCII letters compared ignoring case; `lowerB` is in lower case.
+  static bool EqualNoCase(std::string_view a, std::string_view lowerB) {
+    if (a.size() != lowerB.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      const char c = a[i];
+      if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lowerB[i]) return false;
+    }
+    return true;
+  }
   // The names of the page's INPUT and SELECT fields (their name attribute),
   // in page order, as the SQL builder offers them as variables.
   static std::vector<std::string> FormFieldNames(std::string_view text);
@@ -67,10 +96,23 @@ class CK7QBldHtmlScanner {
   static std::string Decode(std::string_view text);
 
  private:
+  friend struct K7QHtmlTag;
   bool ParseTag(std::size_t lt, K7QHtmlTag& tag);
-  bool ParseAttributes(std::size_t pos, K7QHtmlTag& tag);
+  // Reads the attributes of the tag whose name ends at `pos`: into
+  // `attributes` when given, else only to find the tag's end. False when
+  // the text ends inside the tag.
+  static bool ParseAttributes(std::string_view text, std::size_t pos, std::size_t& end,
+                              bool& selfClosing, std::vector<K7QHtmlAttribute>* attributes);
   void SkipRawText(const K7QHtmlTag& tag);
 
   std::string_view m_text;
   std::size_t m_pos = 0;
 };
+
+inline bool K7QHtmlTag::IsStart(std::string_view lowerName) const {
+  return kind == Kind::Start && CK7QBldHtmlScanner::EqualNoCase(name, lowerName);
+}
+
+inline bool K7QHtmlTag::IsEnd(std::string_view lowerName) const {
+  return kind == Kind::End && CK7QBldHtmlScanner::EqualNoCase(name, lowerName);
+}

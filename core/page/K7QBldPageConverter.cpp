@@ -45,11 +45,10 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 bool IsBlank(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return IsSpace(c); });
 }
+// `needle` begins with "%", never a trail byte: a byte search is exact.
 std::size_t Count(std::string_view text, std::string_view needle) {
   std::size_t n = 0;
-  for (std::size_t i = K7QCp932::Find(text, needle); i != npos;
-       i = K7QCp932::Find(text, needle, i + needle.size()))
-    ++n;
+  for (std::size_t i = text.find(needle); i != npos; i = text.find(needle, i + needle.size())) ++n;
   return n;
 }
 
@@ -93,20 +92,6 @@ std::size_t SkipSpace(std::string_view text, std::size_t from, std::size_t to) {
   return from;
 }
 
-// The first tag at or after `from` in text[.. to), with positions in `text`.
-bool TagAt(std::string_view text, std::size_t from, std::size_t to, K7QHtmlTag& tag) {
-  CK7QBldHtmlScanner scanner(text.substr(from, to - from));
-  if (!scanner.Next(tag)) return false;
-  tag.begin += from;
-  tag.end += from;
-  for (K7QHtmlAttribute& a : tag.attributes) {
-    a.begin += from;
-    a.valueBegin += from;
-    a.end += from;
-  }
-  return true;
-}
-
 // Layout that an editor or a tidier adds or changes freely: blanks, line
 // breaks and <BR> tags.
 std::size_t SkipLayout(std::string_view text, std::size_t i, std::size_t to) {
@@ -114,7 +99,7 @@ std::size_t SkipLayout(std::string_view text, std::size_t i, std::size_t to) {
     i = SkipSpace(text, i, to);
     if (i >= to || text[i] != '<') return i;
     K7QHtmlTag tag;
-    if (!TagAt(text, i, to, tag) || tag.begin != i ||
+    if (!CK7QBldHtmlScanner::TagIn(text, i, to, tag) || tag.begin != i ||
         !CK7QBldHtmlScanner::EqualNoCase(tag.name, "br"))
       return i;
     i = tag.end;
@@ -149,9 +134,10 @@ std::size_t MatchSample(std::string_view text, std::size_t from, std::size_t to,
     i = SkipLayout(text, i, to);
     if (i >= to) return npos;
     K7QHtmlTag a;
-    if (sample[j] == '<' && TagAt(sample, j, sample.size(), a) && a.begin == j) {
+    if (sample[j] == '<' && CK7QBldHtmlScanner::TagIn(sample, j, sample.size(), a) &&
+        a.begin == j) {
       K7QHtmlTag b;
-      if (!TagAt(text, i, to, b) || b.begin != i || a.kind != b.kind ||
+      if (!CK7QBldHtmlScanner::TagIn(text, i, to, b) || b.begin != i || a.kind != b.kind ||
           !CK7QBldGroceries::EqualNoCase(a.name, b.name))
         return npos;
       j = a.end;
@@ -290,6 +276,18 @@ PageScan ScanPage(std::string_view text) {
       continue;
     }
     if (tag.kind != K7QHtmlTag::Kind::Start) continue;
+    // Most tags of a page are none of these: their first letter tells.
+    switch (tag.name[0] | 0x20) {
+      case 'f':
+      case 'i':
+      case 'k':
+      case 'o':
+      case 's':
+      case 't':
+        break;
+      default:
+        continue;
+    }
     if (tag.IsStart("img")) {
       const K7QHtmlAttribute* src = tag.Find("src");
       if (!src) continue;
@@ -441,7 +439,7 @@ std::string UnescapeQuotes(std::string_view text) {
   K7QHtmlTag tag;
   std::size_t pos = 0;
   while (scanner.Next(tag)) {
-    for (const K7QHtmlAttribute& a : tag.attributes) {
+    for (const K7QHtmlAttribute& a : tag.Attributes()) {
       if (a.quote == 0) continue;
       copy(pos, a.valueBegin);
       out.append(text, a.valueBegin, a.end - a.valueBegin);
@@ -698,14 +696,15 @@ class CK7QBldPageConverter::CUntagger {
     std::string kept;
     const std::size_t start = SkipSpace(m_text, from, to);
     K7QHtmlTag tag;
-    if (TagAt(m_text, start, to, tag) && tag.begin == start && tag.IsStart("font")) {
+    if (CK7QBldHtmlScanner::TagIn(m_text, start, to, tag) && tag.begin == start &&
+        tag.IsStart("font")) {
       const std::size_t matched = MatchSample(m_text, tag.end, to, sample);
       // The end tag of the coloured text: the first </FONT> of its level.
       std::size_t pos = matched == npos ? tag.end : matched;
       std::size_t depth = 0;
       K7QHtmlTag inner;
       bool closed = false;
-      while (!closed && TagAt(m_text, pos, to, inner)) {
+      while (!closed && CK7QBldHtmlScanner::TagIn(m_text, pos, to, inner)) {
         pos = inner.end;
         if (inner.IsStart("font")) ++depth;
         if (inner.IsEnd("font")) closed = depth-- == 0;
@@ -735,7 +734,8 @@ class CK7QBldPageConverter::CUntagger {
     std::string typed;
     K7QHtmlTag image;
     bool hasImage = false;
-    for (std::size_t pos = open.end; !hasImage && TagAt(m_text, pos, close.begin, image);)
+    for (std::size_t pos = open.end;
+         !hasImage && CK7QBldHtmlScanner::TagIn(m_text, pos, close.begin, image);)
       hasImage = image.IsStart("img") ? true : (pos = image.end, false);
     if (open.largeText) {
       out.append(kLargeTextCall);
@@ -830,9 +830,12 @@ bool CK7QBldPageConverter::CheckGeneratedTexts(
   std::string twoReports;
   std::string twoRows;
   for (const auto& [name, text] : functions) {
+    const bool reports = Count(text, "%REPORT{") > 1;
+    const bool rows = Count(text, kRowOpen) >= 2;
+    if (!reports && !rows) continue;
     const std::string line = "    " + K7QCp932::ToUtf8(name) + "\n";
-    if (Count(text, "%REPORT{") > 1) twoReports += line;
-    if (Count(text, kRowOpen) >= 2) twoRows += line;
+    if (reports) twoReports += line;
+    if (rows) twoRows += line;
   }
   IK7QBldUserInterface& ui = m_macro.Groceries().Ui();
   if (!twoReports.empty()) {
@@ -899,13 +902,13 @@ std::string CK7QBldPageConverter::BuildTemplate(LoopKind kind, std::string_view 
   // end. Rows of a table inside a cell belong to that cell.
   std::vector<std::pair<std::size_t, std::size_t>> rows;
   if (kind == Kind::Table) {
-    CK7QBldHtmlScanner scanner(text.substr(from, to - from));
+    CK7QBldHtmlScanner scanner(text, from, to);
     K7QHtmlTag tag;
     int depth = 0;
     int rowDepth = 0;
     std::size_t rowStart = npos;
     while (scanner.Next(tag)) {
-      const std::size_t begin = from + tag.begin;
+      const std::size_t begin = tag.begin;
       if (untagger.InsideValueTag(begin)) continue;
       if (tag.IsStart("table")) {
         ++depth;
@@ -925,7 +928,7 @@ std::string CK7QBldPageConverter::BuildTemplate(LoopKind kind, std::string_view 
           rowDepth = depth;
         }
       } else if (tag.IsEnd("tr") && rowStart != npos && depth == rowDepth) {
-        rows.emplace_back(rowStart, from + tag.end);
+        rows.emplace_back(rowStart, tag.end);
         rowStart = npos;
       }
     }
@@ -969,19 +972,34 @@ bool CK7QBldPageConverter::CheckLoopColumns(std::string_view page, std::size_t a
     Refuse(kIdsLoopWithoutColumns, page, at, name);
     return false;
   }
-  std::unordered_map<std::string, const std::string*> tableOf;  // column key -> "T.C"
-  for (const std::string& qualified : columns) {
+  const auto split = [](const std::string& qualified) {
     const std::size_t dot = FindByte(qualified, '.', 0);
-    const auto [it, added] = tableOf.try_emplace(
-        CK7QBldFunctionBlock::NameKey(std::string_view(qualified).substr(dot + 1)), &qualified);
-    if (added) continue;
-    const std::string& other = *it->second;
-    const std::size_t otherDot = FindByte(other, '.', 0);
-    if (CK7QBldGroceries::EqualNoCase(std::string_view(other).substr(0, otherDot),
-                                      std::string_view(qualified).substr(0, dot)))
-      continue;
-    Refuse(kIdsColumnNameTwice, page, at, name + ": " + other + ", " + qualified);
-    return false;
+    return std::pair{std::string_view(qualified).substr(0, dot),
+                     std::string_view(qualified).substr(dot + 1)};
+  };
+  const auto clash = [&](const std::string& a, const std::string& b) {
+    const auto [tableA, columnA] = split(a);
+    const auto [tableB, columnB] = split(b);
+    if (!CK7QBldGroceries::EqualNoCase(columnA, columnB) ||
+        CK7QBldGroceries::EqualNoCase(tableA, tableB))
+      return false;
+    Refuse(kIdsColumnNameTwice, page, at, name + ": " + a + ", " + b);
+    return true;
+  };
+  // A loop shows a few columns; only a long list is worth a table.
+  if (columns.size() <= 16) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (clash(columns[j], columns[i])) return false;
+      }
+    }
+    return true;
+  }
+  std::unordered_map<std::string, const std::string*> first;  // column key -> "T.C"
+  for (const std::string& qualified : columns) {
+    const auto [it, added] =
+        first.try_emplace(CK7QBldFunctionBlock::NameKey(split(qualified).second), &qualified);
+    if (!added && clash(*it->second, qualified)) return false;
   }
   return true;
 }
