@@ -335,6 +335,10 @@ PageScan ScanPage(std::string_view text) {
   return scan;
 }
 
+// Validation's code 2 for a page without any value tag and without a
+// usable form: conversion first names a loop that was left without columns.
+constexpr int kNoValueTagsNorUsableForm = 102;
+
 int Validate(const PageScan& scan) {
   if (scan.problem.id != 0) return kPageMarkupUnreadable;
   const std::vector<Mark>& marks = scan.marks;
@@ -367,7 +371,7 @@ int Validate(const PageScan& scan) {
       return kPageValueTagsBad;
     }
   }
-  if (!values && (!scan.form || (!scan.field && !scan.option))) return kPageValueTagsBad;
+  if (!values && (!scan.form || (!scan.field && !scan.option))) return kNoValueTagsNorUsableForm;
   return kPageValid;
 }
 
@@ -787,7 +791,10 @@ CK7QBldPageConverter::CK7QBldPageConverter(CK7QBldMacro& macro) : m_macro(macro)
 
 // ---------------------------------------------------------------- validation
 
-int CK7QBldPageConverter::ValidatePage(std::string_view text) { return Validate(ScanPage(text)); }
+int CK7QBldPageConverter::ValidatePage(std::string_view text) {
+  const int code = Validate(ScanPage(text));
+  return code == kNoValueTagsNorUsableForm ? kPageValueTagsBad : code;
+}
 
 int CK7QBldPageConverter::ValidatePageFile(const std::string& path) const {
   try {
@@ -1019,7 +1026,8 @@ bool CK7QBldPageConverter::ConvertText(std::string_view page, Conversion& result
            page.substr(keywordAt, std::min<std::size_t>(kExcerptLength, page.size() - keywordAt)));
     return false;
   }
-  switch (Validate(scan)) {
+  const int code = Validate(scan);
+  switch (code) {
     case kPageMarkupUnreadable:
       Refuse(scan.problem.id, page, scan.problem.begin,
              page.substr(scan.problem.begin, scan.problem.end - scan.problem.begin));
@@ -1040,6 +1048,7 @@ bool CK7QBldPageConverter::ConvertText(std::string_view page, Conversion& result
     default:
       break;
   }
+  const bool noValueTagsNorForm = code == kNoValueTagsNorUsableForm;
 
   // Looked up once per loop: a page of many loops stays linear.
   std::unordered_set<std::string> names;
@@ -1082,6 +1091,11 @@ bool CK7QBldPageConverter::ConvertText(std::string_view page, Conversion& result
     function.component = MakeComponent(name, columns, rowTemplate, function.statement);
     result.functions.push_back(std::move(function));
     pos = end->end;
+  }
+  // Every loop has its columns (or a loop without them was named).
+  if (noValueTagsNorForm) {
+    ui.Message(kIdsValueTagsUnbalanced, K7QIcon::Stop);
+    return false;
   }
   untagger.Append(pos, page.size(), nullptr, result.page);
   if (untagger.KeywordAt() != npos) {
