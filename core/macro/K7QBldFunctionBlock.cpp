@@ -50,8 +50,12 @@ std::string FunctionPagePath(const std::string& folder, const std::string& base,
 }  // namespace
 
 std::string CK7QBldFunctionEntry::SqlText(const CK7QBldSQL::CampaignContext* campaign) const {
-  if (sqlText.empty()) return statement.BuildText(campaign);
-  return campaign ? K7QSubstituteCampaignTables(sqlText, *campaign) : sqlText;
+  if (!campaign) return sqlText.empty() ? statement.BuildText(nullptr) : sqlText;
+  // The statement's items may hold text it does not know ("T  GROUP BY
+  // T.C" as one table item), where the item rule misses a table: the
+  // text rule finds every one.
+  return K7QSubstituteCampaignTables(sqlText.empty() ? statement.BuildText(campaign) : sqlText,
+                                     *campaign);
 }
 
 std::string K7QSubstituteCampaignTables(std::string_view sql,

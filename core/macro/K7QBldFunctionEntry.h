@@ -30,7 +30,8 @@ struct CK7QBldFunctionEntry {
   std::string sqlText;
 
   // The SQL text this function writes: the kept text, else the statement's.
-  // With a campaign, its tables are written as "$(CAMP_TABLE)" in either.
+  // With a campaign, every reference to its tables is written as
+  // "$(CAMP_TABLE)" in either.
   std::string SqlText(const CK7QBldSQL::CampaignContext* campaign) const;
 };
 

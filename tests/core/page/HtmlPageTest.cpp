@@ -266,9 +266,9 @@ TEST_F(HtmlPages, NoLoopNorFormOnlyWhenThereIsNone) {
 // macro reader takes for a section's frame. Such a page is refused naming
 // the first piece's line; any other one survives conversion, saving,
 // opening, preparing and converting again unchanged, its pieces in the macro.
-class AuthorText : public PageRoundTrip {};
+class PageAuthorText : public PageRoundTrip {};
 
-TEST_F(AuthorText, SectionKeywordsAreRefusedOtherTextSurvives) {
+TEST_F(PageAuthorText, SectionKeywordsAreRefusedOtherTextSurvives) {
   struct Piece {
     std::string text;
     bool keyword;
