@@ -476,16 +476,23 @@ bool CK7QBldFunctionBlock::MergeIntoPage(const std::string& page,
     CK7QBldTextWriter out(converted);
     std::string line;
     while (in.ReadLine(line)) {
-      const std::size_t at = K7QCp932::Find(line, '@');
-      const std::size_t call =
-          at == std::string::npos ? std::string::npos : K7QCp932::Find(line, "()", at + 1);
-      const int index = call == std::string::npos
-                            ? -1
-                            : FindByName(std::string_view(line).substr(at + 1, call - at - 1));
-      const CK7QBldFunctionEntry* entry = Entry(index);
-      // Only calls of builder-made functions are opened up; any other "@"
-      // (a built-in call, an author's function, an e-mail address) stays text.
-      if (!entry || entry->flag != kFunctionBuilderMade) {
+      // The first call of a builder-made function on the line is opened up;
+      // any other "@" (a built-in call, an author's function, an e-mail
+      // address) stays text.
+      const CK7QBldFunctionEntry* entry = nullptr;
+      std::size_t at = K7QCp932::Find(line, '@');
+      std::size_t call = std::string::npos;
+      for (; at != std::string::npos && !entry; at = K7QCp932::Find(line, '@', at + 1)) {
+        const std::size_t length = K7QFunctionName::CallNameLength(line, at);
+        if (length == 0) continue;
+        entry = Entry(FindByName(std::string_view(line).substr(at + 1, length)));
+        if (entry && entry->flag != kFunctionBuilderMade) entry = nullptr;
+        if (entry) {
+          call = at + 1 + length;
+          break;
+        }
+      }
+      if (!entry) {
         out.WriteLine(line);
         continue;
       }

@@ -73,6 +73,11 @@ class CK7QBldHtmlScanner {
     CK7QBldHtmlScanner scanner(text, from, to);
     return scanner.Next(tag);
   }
+  // The tag that begins at `at` and ends by `to`; false when none does.
+  static bool TagAt(std::string_view text, std::size_t at, std::size_t to, K7QHtmlTag& tag) {
+    CK7QBldHtmlScanner scanner(text, at, to);
+    return at < to && text[at] == '<' && scanner.ParseTag(at, tag);
+  }
 
   // The next tag; false when no tag is left.
   bool Next(K7QHtmlTag& tag);

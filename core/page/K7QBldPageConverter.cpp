@@ -99,7 +99,7 @@ std::size_t SkipLayout(std::string_view text, std::size_t i, std::size_t to) {
     i = SkipSpace(text, i, to);
     if (i >= to || text[i] != '<') return i;
     K7QHtmlTag tag;
-    if (!CK7QBldHtmlScanner::TagIn(text, i, to, tag) || tag.begin != i ||
+    if (!CK7QBldHtmlScanner::TagAt(text, i, to, tag) ||
         !CK7QBldHtmlScanner::EqualNoCase(tag.name, "br"))
       return i;
     i = tag.end;
@@ -134,10 +134,9 @@ std::size_t MatchSample(std::string_view text, std::size_t from, std::size_t to,
     i = SkipLayout(text, i, to);
     if (i >= to) return npos;
     K7QHtmlTag a;
-    if (sample[j] == '<' && CK7QBldHtmlScanner::TagIn(sample, j, sample.size(), a) &&
-        a.begin == j) {
+    if (CK7QBldHtmlScanner::TagAt(sample, j, sample.size(), a)) {
       K7QHtmlTag b;
-      if (!CK7QBldHtmlScanner::TagIn(text, i, to, b) || b.begin != i || a.kind != b.kind ||
+      if (!CK7QBldHtmlScanner::TagAt(text, i, to, b) || a.kind != b.kind ||
           !CK7QBldGroceries::EqualNoCase(a.name, b.name))
         return npos;
       j = a.end;
@@ -700,8 +699,7 @@ class CK7QBldPageConverter::CUntagger {
     std::string kept;
     const std::size_t start = SkipSpace(m_text, from, to);
     K7QHtmlTag tag;
-    if (CK7QBldHtmlScanner::TagIn(m_text, start, to, tag) && tag.begin == start &&
-        tag.IsStart("font")) {
+    if (CK7QBldHtmlScanner::TagAt(m_text, start, to, tag) && tag.IsStart("font")) {
       const std::size_t matched = MatchSample(m_text, tag.end, to, sample);
       // The end tag of the coloured text: the first </FONT> of its level.
       std::size_t pos = matched == npos ? tag.end : matched;
