@@ -481,16 +481,13 @@ bool CK7QBldFunctionBlock::MergeIntoPage(const std::string& page,
       // address) stays text.
       const CK7QBldFunctionEntry* entry = nullptr;
       std::size_t at = K7QCp932::Find(line, '@');
-      std::size_t call = std::string::npos;
-      for (; at != std::string::npos && !entry; at = K7QCp932::Find(line, '@', at + 1)) {
+      std::size_t call = 0;  // where its "()" stands
+      for (; at != std::string::npos; at = K7QCp932::Find(line, '@', at + 1)) {
         const std::size_t length = K7QFunctionName::CallNameLength(line, at);
-        if (length == 0) continue;
-        entry = Entry(FindByName(std::string_view(line).substr(at + 1, length)));
-        if (entry && entry->flag != kFunctionBuilderMade) entry = nullptr;
-        if (entry) {
-          call = at + 1 + length;
-          break;
-        }
+        entry = length ? Entry(FindByName(std::string_view(line).substr(at + 1, length))) : nullptr;
+        call = at + 1 + length;
+        if (entry && entry->flag == kFunctionBuilderMade) break;
+        entry = nullptr;
       }
       if (!entry) {
         out.WriteLine(line);

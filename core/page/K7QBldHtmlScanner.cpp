@@ -138,7 +138,8 @@ std::vector<std::string> CK7QBldHtmlScanner::FormFieldNames(std::string_view tex
   while (scanner.Next(tag)) {
     if (!tag.IsStart("input") && !tag.IsStart("select")) continue;
     const K7QHtmlAttribute* name = tag.Find("name");
-    if (name && !name->value.empty()) names.push_back(name->Text());
+    std::string text = name ? name->Text() : std::string();
+    if (!text.empty()) names.push_back(std::move(text));
   }
   return names;
 }

@@ -733,12 +733,17 @@ class CK7QBldPageConverter::CUntagger {
     const std::string_view table = dot == npos ? std::string_view() : inner.substr(0, dot);
     const std::string_view column = dot == npos ? inner : inner.substr(dot + 1);
 
-    std::string typed;
     K7QHtmlTag image;
     bool hasImage = false;
-    for (std::size_t pos = open.end;
-         !hasImage && CK7QBldHtmlScanner::TagIn(m_text, pos, close.begin, image);)
-      hasImage = image.IsStart("img") ? true : (pos = image.end, false);
+    for (std::size_t pos = open.end; CK7QBldHtmlScanner::TagIn(m_text, pos, close.begin, image);
+         pos = image.end) {
+      if (image.IsStart("img")) {
+        hasImage = true;
+        break;
+      }
+    }
+    std::string before;  // typed in front of the image
+    std::string typed;   // typed after the shown value
     if (open.largeText) {
       out.append(kLargeTextCall);
       out.append(std::string_view(macro).substr(2, macro.size() - 3));
@@ -746,10 +751,9 @@ class CK7QBldPageConverter::CUntagger {
       typed = TypedText(open.end, close.begin, m_cache.Sample(m_profile, table, column));
     } else if (hasImage) {
       // The author's image tag keeps everything but the shown file name.
-      typed.assign(m_text, open.end, image.begin - open.end);
-      if (IsBlank(typed)) typed.clear();
-      out += typed;
-      typed.clear();
+      before.assign(m_text, open.end, image.begin - open.end);
+      if (IsBlank(before)) before.clear();
+      out += before;
       const K7QHtmlAttribute* src = image.Find("src");
       if (!src || !src->hasValue) {
         out.append("<IMG src=\"");
@@ -769,10 +773,10 @@ class CK7QBldPageConverter::CUntagger {
       out.append(macro);
       typed = TypedText(open.end, close.begin, m_cache.Sample(m_profile, table, column));
     }
-    if (!typed.empty() && m_keywordAt == npos) {
-      std::string_view keyword;
-      if (CK7QBldMacroFile::FindSectionKeyword(typed, 0, keyword) != npos) m_keywordAt = open.begin;
-    }
+    std::string_view keyword;
+    if (m_keywordAt == npos && (CK7QBldMacroFile::FindSectionKeyword(before, 0, keyword) != npos ||
+                                CK7QBldMacroFile::FindSectionKeyword(typed, 0, keyword) != npos))
+      m_keywordAt = open.begin;
     out.append(typed);
   }
 
