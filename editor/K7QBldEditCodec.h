@@ -43,7 +43,9 @@ class CK7QBldEditCodec {
     // it; the end of what was written, or nullptr when a character has no
     // CP932 code.
     char* Encode(QStringView text, char* out);
-    static qsizetype MaxBytes(qsizetype characters) { return 2 * characters; }
+    // Room for `characters`, as the converter counts it (more than CP932's
+    // two bytes, but only what is written is ever touched).
+    qsizetype MaxBytes(qsizetype characters) const { return m_encoder.requiredSpace(characters); }
 
    private:
     QStringEncoder m_encoder;

@@ -189,7 +189,7 @@ std::optional<QByteArray> CK7QBldEditText::Save(EK7QLineEnd lineEnd, QString* ba
   const QString raw = m_document->toRawText();
   CK7QBldEditCodec::CEncoder encoder;
   // A separator is one character and at most two bytes.
-  QByteArray out(CK7QBldEditCodec::CEncoder::MaxBytes(raw.size()), Qt::Uninitialized);
+  QByteArray out(encoder.MaxBytes(raw.size()), Qt::Uninitialized);
   char* at = out.data();
   qsizetype pos = 0;
   qsizetype lineNumber = 1;

@@ -246,19 +246,23 @@ int CK7QBldEditView::ReplaceAllText(const SK7QFindOptions& options) {
   if (isReadOnly() || options.text.isEmpty()) return 0;
   SK7QFindOptions forward = options;
   forward.forward = true;
-  QTextCursor edit(document());
-  edit.beginEditBlock();
   // Each search starts after the previous replacement, so a replacement that
-  // contains the searched text is never replaced again.
+  // contains the searched text is never replaced again. Each replacement is
+  // an edit of its own, joined to the first into one undo step: the rows are
+  // known again only when an edit has ended.
   QTextCursor at(document());
   int count = 0;
   for (;;) {
     QTextCursor found = Find(forward, at);
     if (found.isNull()) break;
+    if (count == 0)
+      found.beginEditBlock();
+    else
+      found.joinPreviousEditBlock();
     CK7QBldEditText::InsertText(found, options.replacement);
+    found.endEditBlock();
     at = found;
     ++count;
   }
-  edit.endEditBlock();
   return count;
 }

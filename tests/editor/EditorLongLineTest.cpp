@@ -164,6 +164,26 @@ TEST(EditorLongLine, FindReplaceAndCopyAcrossARowBreak) {
   EXPECT_EQ(file.Saved(), kHead + line.substr(0, kRow - 6) + "#" + line.substr(kRow + 6) + kTail);
 }
 
+TEST(EditorLongLine, ReplaceAllAcrossSeveralRowBreaksIsOneUndoStep) {
+  // Two lines of three rows; "ab" ends every row and "cd" begins the next.
+  std::string row(kRow, '.');
+  row.replace(kRow - 2, 2, "ab");
+  const std::string line = row + "cd" + row.substr(2) + "cd" + row.substr(2, 100);
+  const std::string file = "ab\r\n" + line + "\n" + line + "\r\ncd\r\n";
+  CRowFile opened(file);
+  CK7QBldEditView* view = opened.View();
+  SK7QFindOptions options;
+  options.text = QStringLiteral("abcd");
+  options.replacement = QStringLiteral("=");
+  EXPECT_EQ(view->ReplaceAllText(options), 4);
+  std::string replaced = line;
+  for (size_t at = replaced.find("abcd"); at != std::string::npos; at = replaced.find("abcd"))
+    replaced.replace(at, 4, "=");
+  EXPECT_EQ(opened.Saved(), "ab\r\n" + replaced + "\n" + replaced + "\r\ncd\r\n");
+  view->undo();
+  EXPECT_EQ(opened.Saved(), file);
+}
+
 TEST(EditorLongLine, PastedLongLineIsCutIntoRows) {
   CRowFile file("a\r\nb\r\n");
   const std::string line = LongLine();
