@@ -70,19 +70,41 @@ void CK7QBldEditCodec::CDecoder::Decode(QByteArrayView bytes, QString& text) {
   text.resize(out - text.constData());
 }
 
-CK7QBldEditCodec::CEncoder::CEncoder() : m_encoder(kCodecName, QStringConverter::Flag::Stateless) {}
+namespace {
+// ICU's code for every UTF-16 unit, asked once: a save then looks each
+// character up instead of calling the converter once per run of Japanese
+// text, which on a large macro is most of the time a save takes. One byte
+// below 0x100, two bytes above; kNoCode for what CP932 cannot hold (and for
+// surrogates, as CP932 has nothing outside the BMP).
+struct SCodeTable {
+  static constexpr quint16 kNoCode = 0xFFFF;
+  quint16 code[0x10000];
+  SCodeTable() {
+    // A character without a code comes out as one NUL byte.
+    QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless |
+                                           QStringConverter::Flag::ConvertInvalidToNull);
+    char bytes[8];
+    for (int unit = 0; unit < 0x10000; ++unit) {
+      code[unit] = kNoCode;
+      if (QChar::isSurrogate(static_cast<char32_t>(unit))) continue;
+      const QChar c(static_cast<char16_t>(unit));
+      const qsizetype n = encoder.appendToBuffer(bytes, QStringView(&c, 1)) - bytes;
+      if (n == 1 && (bytes[0] != 0 || unit == 0)) code[unit] = static_cast<uchar>(bytes[0]);
+      if (n == 2)
+        code[unit] =
+            static_cast<quint16>(static_cast<uchar>(bytes[0]) << 8 | static_cast<uchar>(bytes[1]));
+    }
+  }
+};
+}  // namespace
 
-char* CK7QBldEditCodec::CEncoder::Encode(QStringView text, char* out) {
-  const char16_t* at = text.utf16();
-  const char16_t* const end = at + text.size();
-  const SPlainBytes& isPlain = PlainBytes();
-  while (at < end) {
-    while (at < end && isPlain(*at)) *out++ = static_cast<char>(*at++);
-    if (at == end) break;
-    const char16_t* stop = std::find_if(at + 1, end, isPlain);
-    out = m_encoder.appendToBuffer(out, QStringView(at, stop));
-    if (m_encoder.hasError()) return nullptr;
-    at = stop;
+char* CK7QBldEditCodec::Encode(QStringView text, char* out) {
+  static const SCodeTable table;
+  for (const QChar c : text) {
+    const quint16 code = table.code[c.unicode()];
+    if (code == SCodeTable::kNoCode) return nullptr;
+    if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+    *out++ = static_cast<char>(code);
   }
   return out;
 }

@@ -11,9 +11,9 @@
 // part of a very long line: the next row continues the same line.
 enum class EK7QLineEnd : qint8 { CrLf, Lf, Cr, None };
 
-// Conversion between CP932 bytes and text. ASCII, which most of a macro is,
-// passes by a plain copy; everything else goes through ICU's CP932, with the
-// same result.
+// Conversion between CP932 bytes and text, all by ICU's CP932 table.
+// Reading copies ASCII, which most of a macro is, and hands the rest to ICU;
+// writing looks each character up in ICU's codes, asked once.
 class CK7QBldEditCodec {
  public:
   enum class EProblem { None, NotCp932, WouldChange };
@@ -36,20 +36,10 @@ class CK7QBldEditCodec {
     EProblem m_problem = EProblem::None;
   };
 
-  class CEncoder {
-   public:
-    CEncoder();
-    // Writes the bytes of `text` to `out`, which has room for MaxBytes() of
-    // it; the end of what was written, or nullptr when a character has no
-    // CP932 code.
-    char* Encode(QStringView text, char* out);
-    // Room for `characters`, as the converter counts it (more than CP932's
-    // two bytes, but only what is written is ever touched).
-    qsizetype MaxBytes(qsizetype characters) const { return m_encoder.requiredSpace(characters); }
-
-   private:
-    QStringEncoder m_encoder;
-  };
+  // Writes the bytes of `text` to `out`, which has room for two bytes per
+  // character; the end of what was written, or nullptr when a character has
+  // no CP932 code.
+  static char* Encode(QStringView text, char* out);
 
   // Decoded text of a dropped fragment; nothing when it is not valid CP932.
   static std::optional<QString> Decode(QByteArrayView bytes);

@@ -187,15 +187,14 @@ SK7QEditLoad CK7QBldEditText::Load(const QByteArray& bytes) {
 std::optional<QByteArray> CK7QBldEditText::Save(EK7QLineEnd lineEnd, QString* bad,
                                                 qsizetype* badLine) const {
   const QString raw = m_document->toRawText();
-  CK7QBldEditCodec::CEncoder encoder;
   // A separator is one character and at most two bytes.
-  QByteArray out(encoder.MaxBytes(raw.size()), Qt::Uninitialized);
+  QByteArray out(2 * raw.size(), Qt::Uninitialized);
   char* at = out.data();
   qsizetype pos = 0;
   qsizetype lineNumber = 1;
   for (QTextBlock block = m_document->begin(); block.isValid();) {
     const QStringView line = QStringView(raw).sliced(pos, block.length() - 1);
-    at = encoder.Encode(line, at);
+    at = CK7QBldEditCodec::Encode(line, at);
     if (!at) {
       if (bad) *bad = CK7QBldEditCodec::FirstUnencodable(line);
       if (badLine) *badLine = lineNumber;

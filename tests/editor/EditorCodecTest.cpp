@@ -59,6 +59,22 @@ TEST(EditorCodec, EveryByteNextToAsciiAndJapaneseAgreesWithIcu) {
   }
 }
 
+TEST(EditorCodec, EveryCharacterEncodesAsIcuEncodesIt) {
+  for (int unit = 1; unit < 0x10000; ++unit) {
+    const QChar c(static_cast<char16_t>(unit));
+    QStringEncoder icu("windows-31j", QStringConverter::Flag::Stateless);
+    const QByteArray expected = icu.encode(QStringView(&c, 1));
+    char bytes[4];
+    const char* end = CK7QBldEditCodec::Encode(QStringView(&c, 1), bytes);
+    if (icu.hasError() || c.isSurrogate()) {
+      EXPECT_EQ(end, nullptr) << std::hex << unit;
+      continue;
+    }
+    ASSERT_NE(end, nullptr) << std::hex << unit;
+    EXPECT_EQ(QByteArray(bytes, end - bytes), expected) << std::hex << unit;
+  }
+}
+
 TEST(EditorCodec, PiecesEndBetweenCharactersAndNeverInsideCrLf) {
   struct Case {
     const char* rule;
