@@ -36,9 +36,7 @@ const SPlainBytes& PlainBytes() {
 }
 }  // namespace
 
-CK7QBldEditCodec::CDecoder::CDecoder()
-    : m_decoder(kCodecName, QStringConverter::Flag::Stateless),
-      m_encoder(kCodecName, QStringConverter::Flag::Stateless) {}
+CK7QBldEditCodec::CDecoder::CDecoder() : m_decoder(kCodecName, QStringConverter::Flag::Stateless) {}
 
 void CK7QBldEditCodec::CDecoder::Decode(QByteArrayView bytes, QString& text) {
   const qsizetype start = text.size();
@@ -59,10 +57,10 @@ void CK7QBldEditCodec::CDecoder::Decode(QByteArrayView bytes, QString& text) {
     if (m_problem == EProblem::None && m_decoder.hasError()) m_problem = EProblem::NotCp932;
     if (m_problem == EProblem::None) {
       // CP932 gives some characters two codes; a file holding the one that
-      // does not come back would change on save.
-      m_again.resize(m_encoder.requiredSpace(out - decoded));
-      const char* again = m_encoder.appendToBuffer(m_again.data(), QStringView(decoded, out));
-      if (m_encoder.hasError() || QByteArrayView(m_again.constData(), again) != run)
+      // a save does not write would change.
+      m_again.resize(2 * (out - decoded));
+      const char* again = Encode(QStringView(decoded, out), m_again.data());
+      if (!again || QByteArrayView(m_again.constData(), again) != run)
         m_problem = EProblem::WouldChange;
     }
     at = stop;
@@ -172,13 +170,12 @@ qsizetype CK7QBldEditCodec::FirstProblemLine(QByteArrayView bytes) {
 }
 
 QString CK7QBldEditCodec::FirstUnencodable(QStringView text) {
+  char bytes[4];
   qsizetype i = 0;
   while (i < text.size()) {
     const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
     const QStringView one = text.mid(i, width);
-    QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless);
-    const QByteArray ignored = encoder.encode(one);
-    if (encoder.hasError()) return one.toString();
+    if (!Encode(one, bytes)) return one.toString();
     i += width;
   }
   return QString();

@@ -18,8 +18,8 @@ class CK7QBldEditCodec {
  public:
   enum class EProblem { None, NotCp932, WouldChange };
 
-  // Decodes a file piece by piece and checks that each piece comes back
-  // unchanged when encoded again.
+  // Decodes a file piece by piece and checks that a save would write each
+  // piece back unchanged.
   class CDecoder {
    public:
     CDecoder();
@@ -31,7 +31,6 @@ class CK7QBldEditCodec {
 
    private:
     QStringDecoder m_decoder;
-    QStringEncoder m_encoder;
     QByteArray m_again;
     EProblem m_problem = EProblem::None;
   };
