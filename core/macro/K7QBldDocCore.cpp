@@ -246,10 +246,7 @@ bool CK7QBldDocCore::RenameAfterSaveAs(const std::string& newPath) {
 
 void CK7QBldDocCore::DeleteWorkingFiles() {
   if (!m_definePath.empty()) K7QFile::Remove(m_definePath);
-  if (!m_restorePath.empty()) {
-    K7QFile::Remove(m_restorePath);
-    K7QFile::Remove(CK7QBldGroceries::TemporaryName(m_restorePath));
-  }
+  if (!m_restorePath.empty()) K7QFile::Remove(m_restorePath);
   m_macro.Input().DeleteFiles();
   m_macro.Report().DeleteFiles();
   m_macro.Functions().DeleteFunctionPages();

@@ -81,17 +81,21 @@ bool CK7QBldMacroFile::Assemble(const std::string& macroPath, const std::string&
   };
   bool ok = true;
   try {
-    K7QFile::RewriteInPlace(
-        macroPath, CK7QBldGroceries::TemporaryName(macroPath),
-        [&](CK7QBldTextWriter& out) {
-          out.Write(K7QFile::ReadAll(definePath));
-          for (const std::string& path : functionPaths)
-            out.Write(CK7QBldDDBlock::ExpandObjectComments(K7QFile::ReadAll(path)));
-          if (!inputPath.empty())
-            out.Write(campaigns.InsertCampaignText(K7QFile::ReadAll(inputPath), isFunction));
-          out.Write(campaigns.InsertCampaignText(K7QFile::ReadAll(reportPath), isFunction));
-        },
-        true);
+    const std::string define = K7QFile::ReadAll(definePath);
+    std::string macro = define;
+    for (const std::string& path : functionPaths)
+      macro += CK7QBldDDBlock::ExpandObjectComments(K7QFile::ReadAll(path));
+    if (!inputPath.empty())
+      macro += campaigns.InsertCampaignText(K7QFile::ReadAll(inputPath), isFunction);
+    macro += campaigns.InsertCampaignText(K7QFile::ReadAll(reportPath), isFunction);
+    // The components go before the macro is replaced: a save that cannot
+    // tidy up fails while the old macro is still in place.
+    K7QFile::Delete(definePath);
+    if (!inputPath.empty()) K7QFile::Delete(inputPath);
+    K7QFile::Delete(reportPath);
+    for (const std::string& path : functionPaths) K7QFile::Delete(path);
+    const bool holdsPassword = K7QCp932::Find(define, "PASSWORD=") != std::string::npos;
+    K7QFile::WriteAll(macroPath, macro, K7QFile::AuthorFile(holdsPassword));
   } catch (const CK7QBldFileException& e) {
     m_groceries.ReportFileException(e, __FILE__, __LINE__);
     ok = false;
@@ -99,13 +103,12 @@ bool CK7QBldMacroFile::Assemble(const std::string& macroPath, const std::string&
     m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
     ok = false;
   }
+  if (ok) return true;
   K7QFile::Remove(definePath);
   if (!inputPath.empty()) K7QFile::Remove(inputPath);
   K7QFile::Remove(reportPath);
-  for (const std::string& path : functionPaths) {
-    if (!K7QFile::Remove(path)) break;
-  }
-  return ok;
+  for (const std::string& path : functionPaths) K7QFile::Remove(path);
+  return false;
 }
 
 bool CK7QBldMacroFile::Split(const std::string& restorePath, const std::string& folder,

@@ -185,7 +185,9 @@ bool CPbuildCreator::IsCreatorFile(const std::string& name, const std::string& p
   if (name == profileFileName || name == kMarkerStart || name == kMarkerEnd) return true;
   // The profile writer's own working files, left only by a run that was killed.
   const std::string base = profileFileName.substr(0, profileFileName.rfind('.'));
-  if (name == base + ".tmp" || name == base + ".smp.tmp") return true;
+  if (name == base + ".tmp" || name == base + ".smp.tmp" ||
+      K7QFile::IsTemporaryNameOf(name, profileFileName))
+    return true;
   if (name.size() != 12 || name.compare(0, 3, "LOB") != 0) return false;
   for (std::size_t i = 3; i < 8; ++i) {
     if (name[i] < '0' || name[i] > '9') return false;
@@ -288,7 +290,12 @@ CPbuildOutcome CPbuildCreator::Run(const CPbuildInputs& inputs) {
   CPbuildOutcome outcome;
   CPbuildRequest request;
   if (!FillRequest(inputs, request)) return outcome;
-  int rc = PrepareOutputFolder(request);
+  int rc;
+  try {
+    rc = PrepareOutputFolder(request);
+  } catch (const CK7QBldFileException&) {
+    rc = PbuildError::kMakeFolder;  // whether the folders exist cannot be told
+  }
   if (rc == -1) {
     outcome.status = CPbuildOutcome::kQuiet;
     return outcome;
@@ -591,7 +598,11 @@ int CPbuildCreator::ExtractColumn(CPbuildCli& cli, const Column& column, bool te
 // ---- folders ------------------------------------------------------------------
 
 int CPbuildCreator::RemoveOutput(const std::string& folder, const std::string& profileFileName) {
-  if (!K7QFile::IsDirectory(folder)) return 0;
+  try {
+    if (!K7QFile::IsDirectory(folder)) return 0;
+  } catch (const CK7QBldFileException&) {
+    return PbuildError::kRemoveFolder;
+  }
   std::vector<std::string> names;
   if (!ListFolder(folder, names)) return PbuildError::kRemoveFolder;
   for (const std::string& name : names) {
@@ -633,8 +644,8 @@ int CPbuildCreator::CopyMarkerImages(const std::string& folder) {
   CPrivateFiles privateFiles;
   for (const char* name : {kMarkerStart, kMarkerEnd}) {
     const std::string source = K7QFile::Join(*m_imageFolder, name);
-    if (!K7QFile::Exists(source)) return PbuildError::kMarkerImages;
     try {
+      if (!K7QFile::Exists(source)) return PbuildError::kMarkerImages;
       K7QFile::CopyBinary(source, K7QFile::Join(folder, name));
     } catch (const CK7QBldFileException&) {
       return PbuildError::kMarkerImages;
