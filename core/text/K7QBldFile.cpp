@@ -342,6 +342,7 @@ void CK7QBldTextWriter::Open(const std::string& path, const K7QWriteOptions& opt
   if (m_fd < 0) ThrowErrno(EEXIST, m_target);
   m_slot = ClaimTempSlot(m_temp);
   if (!exists) return;
+  m_durable = true;
 
   // The replacement takes the old file's owner, group and mode; where that
   // cannot be done the old file is kept rather than loosened or given away.

@@ -101,8 +101,10 @@ struct K7QWriteOptions {
   // itself is replaced.
   bool followLinks = false;
   // The data and the name reach the disk before the file counts as written,
-  // so that a power loss right after a save never leaves an empty file. A
-  // working file is made again from the macro and need not wait for the disk.
+  // so that a power loss right after a save never leaves an empty file.
+  // Replacing a file that exists is always durable (a page may hold the
+  // author's edits); a new working file is made again from the macro and
+  // need not wait for the disk.
   bool durable = false;
   // Permissions of a file that did not exist (the umask applies); a file
   // that exists keeps its own mode, owner and group.

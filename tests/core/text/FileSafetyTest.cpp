@@ -279,6 +279,22 @@ TEST(AtomicSave, EveryFailurePointKeepsTheOldFile) {
   }
 }
 
+TEST(AtomicSave, WhatMayHoldTheAuthorsWorkReachesTheDisk) {
+  CK7QTempDir dir;
+  CK7QFaults faults;
+  const auto syncs = [&](const std::string& name, const K7QWriteOptions& options) {
+    faults.Clear();
+    K7QFile::WriteAll(dir.File(name), "bytes", options);
+    return faults.Count(K7QFile::Call::Sync);
+  };
+  // A new working file is made again from the macro; no need to wait for the disk.
+  EXPECT_EQ(syncs("shop.k7q_define", K7QWriteOptions()), 0);
+  // Replacing one (a page the author edited) waits for the file and its folder.
+  EXPECT_EQ(syncs("shop.k7q_define", K7QWriteOptions()), 2);
+  // The author's own files always do.
+  EXPECT_EQ(syncs("shop.k7q", K7QFile::AuthorFile(true)), 2);
+}
+
 TEST(FileErrorReport, NamesTheReason) {
   CK7QScriptedUi ui;
   const CK7QBldGroceries groceries(ui);
