@@ -11,11 +11,11 @@
 // in text mode (each "\n" becomes CR LF on disk); other files are copied as
 // bytes. Every failure throws CK7QBldFileException.
 //
-// Every file is written to a fresh temporary file beside it, flushed to the
-// disk and then renamed over its name in one step: a full disk, an I/O error
-// or a kill part way leaves the old file as it was, and two writers of one
-// folder never share a temporary name. Only regular files are read or
-// written; a folder, pipe or device given as a file is refused.
+// Every file is written to a fresh temporary file beside it and then renamed
+// over its name in one step: a full disk, an I/O error or a kill part way
+// leaves the old file as it was, and two writers of one folder never share a
+// temporary name. Only regular files are read or written; a folder, pipe or
+// device given as a file is refused.
 
 // Reasons a file error may carry, shown under the report's first line.
 inline constexpr unsigned kIdsFileReadOnly = 63300;

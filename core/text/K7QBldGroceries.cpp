@@ -231,8 +231,8 @@ std::string CK7QBldGroceries::FormatFileException(const CK7QBldFileException& e,
   std::string message = m_ui.String(kIdsFileErrorMessage);
   if (e.m_reason != 0) message += "\n" + m_ui.String(e.m_reason);
   return Format("%s\n%s : %d\n%s : %d\n%s : %s\n%s : %s\n%s : %d", message.c_str(),
-                m_ui.String(kIdsFileCauseLabel).c_str(),
-                e.m_cause, m_ui.String(kIdsFileOsErrorLabel).c_str(), e.m_lOsError,
+                m_ui.String(kIdsFileCauseLabel).c_str(), e.m_cause,
+                m_ui.String(kIdsFileOsErrorLabel).c_str(), e.m_lOsError,
                 m_ui.String(kIdsFileNameLabel).c_str(), fileName.c_str(),
                 m_ui.String(kIdsModuleLabel).c_str(), ModuleName(sourcePath).c_str(),
                 m_ui.String(kIdsLineLabel).c_str(), line);

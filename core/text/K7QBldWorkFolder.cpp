@@ -140,7 +140,12 @@ void InstallSignalHandlers(const std::string& message) {
   action.sa_handler = OnSignal;
   ::sigemptyset(&action.sa_mask);
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaddset(&action.sa_mask, sig);
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &action, nullptr);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    // A signal the caller ignores (nohup, a background job) stays ignored.
+    struct sigaction old {};
+    if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    ::sigaction(sig, &action, nullptr);
+  }
 }
 
 int RemoveStale() {

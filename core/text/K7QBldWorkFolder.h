@@ -21,7 +21,8 @@ void Remove(const std::string& path);
 
 // SIGTERM, SIGINT and SIGHUP remove the temporary files of writers still
 // open and the registered work folders, print `message` on standard error,
-// and then end the process as the signal would have.
+// and then end the process as the signal would have. A signal the process
+// was started ignoring stays ignored.
 void InstallSignalHandlers(const std::string& message);
 
 // Removes the work folders under TempRoot() that belong to this user and

@@ -318,6 +318,7 @@ TEST(Signals, TemporaryFilesAndWorkFoldersGoWithTheProcess) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     ::close(pipes[0]);
+    ::signal(SIGHUP, SIG_IGN);  // as under nohup: stays ignored
     K7QWorkFolder::InstallSignalHandlers("");
     const std::string work = K7QWorkFolder::Make();
     K7QWriteFile(work + "/component", "x");
@@ -333,6 +334,7 @@ TEST(Signals, TemporaryFilesAndWorkFoldersGoWithTheProcess) {
   ::close(pipes[0]);
   // The temporary file and the work folder exist while the child writes.
   EXPECT_EQ(Listing(dir.Path()).size(), 3u);
+  ::kill(child, SIGHUP);
   ::kill(child, SIGTERM);
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
