@@ -13,8 +13,8 @@
 #include "K7QBldMacro.h"
 #include "K7QBldPageConverter.h"
 #include "K7QCommand.h"
-#include "K7QWorkFolder.h"
 #include "K7QConsoleUi.h"
+#include "K7QWorkFolder.h"
 
 namespace {
 
@@ -91,6 +91,10 @@ int Build(const Request& request) {
   CK7QConsoleUi ui;
   CK7QBldGroceries groceries(ui);
   CK7QBldMacro macro(groceries);
+  // A builder or another k7q at work in the profile's folder may have the
+  // macro open: it is not built over.
+  CK7QBldLock folderLock;
+  if (!K7QLockProfileFolder(folderLock, request.profile, groceries)) return kExitFailed;
   const CWorkFolder work;
   if (work.Path().empty()) {
     std::fprintf(stderr, "k7q: build: cannot create a temporary folder\n");
@@ -108,7 +112,9 @@ int Build(const Request& request) {
     return kExitFailed;
   }
   for (const auto& [name, value] : request.defines) {
-    if (!groceries.CheckUserVariableName(name)) return kExitFailed;
+    // The same rules as the builder's variable dialog.
+    if (!CK7QBldDefineBlock::CheckVariable(groceries, macro.Profile(), name, value))
+      return kExitFailed;
     const int index = macro.Define().Find(name);
     if (index >= 0) {
       macro.Define().Variables()[static_cast<std::size_t>(index)].value = value;

@@ -1,6 +1,7 @@
 // k7q export: the macro copy for the slash-path server.
 #include <string>
 
+#include "K7QBldDocCore.h"
 #include "K7QBldGroceries.h"
 #include "K7QBldMacroExport.h"
 #include "K7QCommand.h"
@@ -24,7 +25,9 @@ int RunExport(const K7QArgs& args) {
     }
   }
   if (macro.empty() || target.empty()) return K7QUsageError("export: usage: export MACRO -o OUT");
-  if (macro == target) return K7QUsageError("export: the copy must not overwrite the macro");
+  // Compared as files: "./x.k7q", a link or another spelling of the macro is still the macro.
+  if (CK7QBldDocCore::SameFile(macro, target))
+    return K7QUsageError("export: the copy must not overwrite the macro");
 
   CK7QConsoleUi ui;
   CK7QBldGroceries groceries(ui);

@@ -134,6 +134,8 @@ int RunMacro(const K7QArgs& args) {
   CK7QConsoleUi ui;
   const CK7QBldGroceries groceries(ui);
   CK7QBldMacro macro(groceries);
+  CK7QBldLock folderLock;
+  if (!K7QLockProfileFolder(folderLock, profilePath, groceries)) return kExitFailed;
   const std::string profileCopy = K7QFile::Join(work.Path(), K7QFile::FileName(profilePath));
   try {
     K7QFile::CopyBinary(profilePath, profileCopy);

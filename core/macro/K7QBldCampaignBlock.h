@@ -33,6 +33,8 @@ class CK7QBldCampaignBlock {
   // nullptr outside the range.
   const CK7QBldCampaignEntry* GetAt(int index) const;
   void RemoveAll() { m_entries.clear(); }
+  // Exchanges the entries with `other` (opening a macro swaps its parts in only on success).
+  void Swap(CK7QBldCampaignBlock& other) noexcept { m_entries.swap(other.m_entries); }
 
   // What the statement text needs to write the campaign tables of `function`
   // as "$(CAMP_TABLE)".

@@ -29,6 +29,11 @@ class CK7QBldDDBlock {
     m_objects.clear();
     m_index.clear();
   }
+  // Exchanges the objects with `other` (opening a macro swaps its parts in only on success).
+  void Swap(CK7QBldDDBlock& other) noexcept {
+    m_objects.swap(other.m_objects);
+    m_index.swap(other.m_index);
+  }
 
   // The object comment written after a report line of `function` that shows
   // `variable`: "<!-- Object N Start\nKIND,VARIABLE,VALUE,REPLACEMENT,NOTE\n-->"

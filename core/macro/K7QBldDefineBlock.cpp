@@ -27,6 +27,50 @@ void WriteDefineLine(CK7QBldTextWriter& out, std::string_view name, std::string_
 
 }  // namespace
 
+bool CK7QBldDefineBlock::IsValidImagePath(std::string_view value) {
+  if (value.empty() || value.front() != '/') return false;
+  constexpr std::string_view forbidden = "\\,:;*?\"<>| ";
+  // The trail byte of a double-byte character is no backslash.
+  for (std::size_t i = 0; i < value.size(); i += K7QCp932::CharLength(value, i)) {
+    if (K7QCp932::CharLength(value, i) == 1 && forbidden.find(value[i]) != std::string_view::npos)
+      return false;
+  }
+  return true;
+}
+
+bool CK7QBldDefineBlock::CheckVariable(const CK7QBldGroceries& groceries,
+                                       const CK7QBldProfile& profile, std::string_view name,
+                                       std::string_view value) {
+  IK7QBldUserInterface& ui = groceries.Ui();
+  const auto refuse = [&ui](unsigned id) {
+    ui.Message(id);
+    return false;
+  };
+  if (name.empty()) return refuse(kIdsEmptyVariableName);
+  if (value.empty()) return refuse(kIdsEmptyVariableValue);
+  if (!groceries.CheckUserVariableName(std::string(name))) return false;
+  for (const char* own : {"DATABASE", "LOGIN", "PASSWORD", "CLOBTYPE"}) {
+    if (CK7QBldGroceries::EqualNoCase(name, own)) return refuse(kIdsReservedDefineName);
+  }
+  const auto breaksSection = [](std::string_view text) {
+    return Contains(text, "\"") || Contains(text, "%{") || Contains(text, "%}");
+  };
+  const auto hasControl = [](std::string_view text, bool tabAllowed) {
+    for (const char c : text) {
+      const unsigned char u = static_cast<unsigned char>(c);
+      if ((u < 0x20 && !(tabAllowed && c == '\t')) || u == 0x7F) return true;
+    }
+    return false;
+  };
+  if (breaksSection(name) || Contains(name, "=") || hasControl(name, false))
+    return refuse(kIdsBadVariableName);
+  if (breaksSection(value) || hasControl(value, true)) return refuse(kIdsBadVariableValue);
+  if (profile.FindColumnInAnyTable(name)) return refuse(kIdsVariableNameIsColumn);
+  if (CK7QBldGroceries::EqualNoCase(name, kImagePathVariable) && !IsValidImagePath(value))
+    return refuse(kIdsBadImagePath);
+  return true;
+}
+
 int CK7QBldDefineBlock::Find(std::string_view name) const {
   for (std::size_t i = 0; i < m_variables.size(); ++i) {
     if (CK7QBldGroceries::EqualNoCase(m_variables[i].name, name)) return static_cast<int>(i);

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+class CK7QBldGroceries;
 class CK7QBldProfile;
 class IK7QBldUserInterface;
 
@@ -12,6 +13,14 @@ inline constexpr unsigned kIdsDatabaseMismatch = 62338;
 inline constexpr unsigned kIdsLoginMismatch = 62339;
 inline constexpr unsigned kIdsPasswordMismatch = 62340;
 inline constexpr unsigned kIdsNotBuilderMacro = 62354;
+// Messages of the variable check.
+inline constexpr unsigned kIdsEmptyVariableName = 62325;
+inline constexpr unsigned kIdsEmptyVariableValue = 62326;
+inline constexpr unsigned kIdsVariableNameIsColumn = 62370;
+inline constexpr unsigned kIdsBadImagePath = 62401;
+inline constexpr unsigned kIdsReservedDefineName = 63100;
+inline constexpr unsigned kIdsBadVariableName = 63101;
+inline constexpr unsigned kIdsBadVariableValue = 63102;
 
 // The fixed define line by which the macro processor types out a large-text column file.
 inline constexpr std::string_view kClobTypeLine =
@@ -57,6 +66,21 @@ class CK7QBldDefineBlock {
   // "K7Q_IMG_PATH" sets `imagePath`. Throws a file error.
   ReadResult ReadComponent(const std::string& path, const CK7QBldProfile& profile,
                            IK7QBldUserInterface& ui, std::string& imagePath);
+
+  // Whether a user-defined variable (name and value trimmed, CP932) may go
+  // into the define section; shows why not and returns false. The rules, in
+  // order: a name (62325) and a value (62326); not the builder's prefixes
+  // V_ and N_ (62368); not a name of the section's own lines DATABASE,
+  // LOGIN, PASSWORD or CLOBTYPE (63100); no "=", double quote, "%{", "%}"
+  // or control character in the name (63101) and no double quote, "%{",
+  // "%}" or line break in the value (63102), which would end the line or the
+  // section early; not a column of the profile (62370); and for
+  // K7Q_IMG_PATH a value that begins with "/" and holds none of
+  // \,:;*?"<>| or a blank (62401).
+  static bool CheckVariable(const CK7QBldGroceries& groceries, const CK7QBldProfile& profile,
+                            std::string_view name, std::string_view value);
+  // The image-path rule of K7Q_IMG_PATH.
+  static bool IsValidImagePath(std::string_view value);
 
   // "NAME=VALUE" cut at the first "=", the name trimmed and the value's
   // enclosing double quotes removed. False for a line without "=" or name.

@@ -273,7 +273,7 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
   for (std::size_t i = 0; i < m_entries.size(); ++i)
     listed.emplace(NameKey(m_entries[i].name), static_cast<int>(i));
   for (const std::string& path : paths) {
-    const std::size_t dot = K7QCp932::FindLast(path, '.');
+    const std::size_t dot = path.rfind('.');  // a path: UTF-8, cut as bytes
     const std::string name = dot == std::string::npos
                                  ? std::string()
                                  : CK7QBldGroceries::TailAfterSecondField(path.substr(dot + 1));

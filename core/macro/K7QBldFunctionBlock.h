@@ -56,6 +56,8 @@ class CK7QBldFunctionBlock {
   int GetCount() const { return static_cast<int>(m_entries.size()); }
   int FindByName(std::string_view name) const;
   void RemoveAll() { m_entries.clear(); }
+  // Exchanges the entries with `other` (opening a macro swaps its parts in only on success).
+  void Swap(CK7QBldFunctionBlock& other) noexcept { m_entries.swap(other.m_entries); }
   // The function page of an entry (Save As renames pages).
   void SetPage(int index, const std::string& page);
   // The statement text kept as read (see CK7QBldFunctionEntry::sqlText).

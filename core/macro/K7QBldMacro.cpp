@@ -46,6 +46,20 @@ void CK7QBldMacro::Reset() {
   m_imagePath.assign(1, '/');  // a literal here trips a false -Wrestrict of g++ 12 at -O3
 }
 
+void CK7QBldMacro::SwapParts(CK7QBldMacro& other) noexcept {
+  std::swap(m_define, other.m_define);
+  std::swap(m_input, other.m_input);
+  std::swap(m_report, other.m_report);
+  m_functions.Swap(other.m_functions);
+  std::swap(m_messages, other.m_messages);
+  m_campaigns.Swap(other.m_campaigns);
+  m_pageObjects.Swap(other.m_pageObjects);
+  m_loopNames.swap(other.m_loopNames);
+  m_inputNames.swap(other.m_inputNames);
+  m_formFieldNames.swap(other.m_formFieldNames);
+  m_imagePath.swap(other.m_imagePath);
+}
+
 void CK7QBldMacro::CollectFormFieldNames(const std::string& pagePath) {
   CK7QBldLineReader in(pagePath);
   std::string line;

@@ -74,6 +74,11 @@ class CK7QBldMacro {
   // functions, messages, name lists, campaigns, page objects; the image
   // path returns to "/".
   void Reset();
+  // Exchanges the macro's parts (everything Reset empties, and the image
+  // path) with `other`; the profile, the colours and the argument stores of
+  // the function libraries stay. Opening reads into emptied parts and puts
+  // the old ones back when the open fails.
+  void SwapParts(CK7QBldMacro& other) noexcept;
 
   // Adds the field names of the page's "<INPUT" and "<SELECT" tags
   // (name="VALUE") that are not listed yet. Throws a file error.

@@ -93,17 +93,20 @@ int CK7QBldGroceries::RemoveChars(std::string& text, std::string_view set) {
   return static_cast<int>(text.size());
 }
 
+// Paths are the platform's bytes (UTF-8): "/" and "." are cut as bytes. Neither
+// is ever part of a multi-byte character, in UTF-8 or in CP932, while a CP932
+// scan over UTF-8 would take a byte before them for a lead byte.
 std::string CK7QBldGroceries::GetFileBaseName(const std::string& path) {
-  const std::size_t b = K7QCp932::FindLast(path, '/');
+  const std::size_t b = path.rfind('/');
   if (b == std::string::npos) return {};
-  const std::size_t d = K7QCp932::FindLast(path, '.');
+  const std::size_t d = path.rfind('.');
   if (d == std::string::npos) return path.substr(b + 1);
   if (d > b) return path.substr(b + 1, d - b - 1);
   return {};
 }
 
 std::string CK7QBldGroceries::TemporaryName(const std::string& path) {
-  const std::size_t d = K7QCp932::FindLast(path, '.');
+  const std::size_t d = path.rfind('.');
   const std::string base = d == std::string::npos ? path : path.substr(0, d);
   return base + ".tmp";
 }
@@ -134,7 +137,7 @@ bool CK7QBldGroceries::UnescapeQuotesInFile(const std::string& path) const {
 
 std::string CK7QBldGroceries::ChangeExtension(const std::string& path, std::string_view from,
                                               std::string_view to) {
-  const std::size_t d = K7QCp932::FindLast(path, '.');
+  const std::size_t d = path.rfind('.');
   if (d == std::string::npos || d == 0) return {};
   if (!EqualNoCase(std::string_view(path).substr(d + 1), from)) return {};
   return path.substr(0, d) + "." + std::string(to);

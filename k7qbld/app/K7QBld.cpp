@@ -1,18 +1,19 @@
 #include "K7QBld.h"
 
 #include <QApplication>
-#include <cstdio>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QLibraryInfo>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QTimer>
+#include <QTranslator>
+#include <cstdio>
 
 #include "K7QBldDoc.h"
 #include "K7QBldFormView.h"
 #include "K7QBldGuiUi.h"
+#include "K7QBldLock.h"
 #include "K7QBldMainFrm.h"
 #include "K7QBldSplash.h"
 
@@ -22,6 +23,8 @@ CK7QBldApp* g_app = nullptr;
 
 constexpr unsigned kIdsOleInitFailed = 100;
 constexpr unsigned kIdsAlreadyRunning = 62373;
+constexpr unsigned kIdsBadCommandLine = 63105;
+constexpr unsigned kIdsCommandLineFile = 63106;
 constexpr int kSplashTimerMs = 500;
 constexpr int kSplashSeconds = 3;
 
@@ -67,10 +70,10 @@ CK7QBldCommandLine CK7QBldCommandLine::Parse(const QStringList& arguments) {
 CK7QBldApp::CK7QBldApp(Options options) : m_options(std::move(options)) {
   g_app = this;
   if (m_options.programFolder.empty()) m_options.programFolder = CK7QBldLanguage::ProgramFolder();
-  if (m_options.lockFolder.isEmpty()) {
-    m_options.lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (m_options.lockFolder.isEmpty()) m_options.lockFolder = QDir::tempPath();
-  }
+  // One builder per user, whatever runtime folder a shell names: the lock
+  // lives in the home folder.
+  if (m_options.lockFolder.isEmpty())
+    m_options.lockFolder = QDir::homePath() + QStringLiteral("/.local/state/Halvard");
   if (!m_options.fixedText) m_options.fixedText = ShowFixedText;
 }
 
@@ -86,8 +89,8 @@ CK7QBldApp* CK7QBldApp::Instance() { return g_app; }
 bool CK7QBldApp::InitInstance(const QStringList& arguments) {
   // 1. The language library, before anything is shown.
   if (!m_language.Load(m_options.languageLibrary, m_options.programFolder)) {
-    m_options.fixedText(QStringLiteral("Could not load %1")
-                            .arg(QString::fromStdString(m_options.languageLibrary)));
+    m_options.fixedText(
+        QStringLiteral("Could not load %1").arg(QString::fromStdString(m_options.languageLibrary)));
     return false;
   }
   if (m_options.ui) {
@@ -106,29 +109,33 @@ bool CK7QBldApp::InitInstance(const QStringList& arguments) {
     return false;
   }
 
-  // 4. One builder at a time. The lock names the process that holds it, so a
-  // crashed builder's lock is taken over instead of blocking the next start.
+  // 4. One builder at a time. The lock goes with the process that held it,
+  // so a crashed builder never blocks the next start.
   QDir().mkpath(m_options.lockFolder);
-  m_instanceLock = std::make_unique<QLockFile>(m_options.lockFolder + QStringLiteral("/K7QBld.lock"));
-  m_instanceLock->setStaleLockTime(0);
-  if (!m_instanceLock->tryLock(0)) {
+  m_instanceLock = std::make_unique<CK7QBldLock>();
+  const CK7QBldLock::Result locked = m_instanceLock->Acquire(
+      K7QToPath(m_options.lockFolder + QStringLiteral("/K7QBld.lock")), "K7QBld");
+  if (locked == CK7QBldLock::Result::Busy) {
     m_instanceLock.reset();
     m_ui->Message(kIdsAlreadyRunning, K7QIcon::Exclamation);
     return false;
   }
+  // A home where no lock can be made leaves the profile folders' locks to
+  // keep two builders apart.
 
   // 6. Settings under "Halvard"; the recent-file list holds four entries.
   K7QBldSettings::Initialise();
 
-  // 8. The command line.
+  // 8. The command line. Its failures are shown, not only printed: a
+  // builder started from the desktop has no terminal.
   m_commandLine = CK7QBldCommandLine::Parse(arguments);
   if (!m_commandLine.valid) {
-    std::fprintf(stderr, "K7QBld: %s\n", qPrintable(m_commandLine.error));
+    ReportStartFailure(kIdsBadCommandLine, m_commandLine.error, true);
     return false;
   }
   for (const QString& path : {m_commandLine.profile, m_commandLine.macro}) {
     if (!path.isEmpty() && !QFileInfo(path).isFile()) {
-      std::fprintf(stderr, "K7QBld: cannot open %s\n", qPrintable(path));
+      ReportStartFailure(kIdsCommandLineFile, path, true);
       return false;
     }
   }
@@ -137,11 +144,24 @@ bool CK7QBldApp::InitInstance(const QStringList& arguments) {
   m_mainFrame = std::make_unique<CMainFrame>(*m_context);
   if (m_guiUi) m_guiUi->SetOwner(m_mainFrame.get());
   m_mainFrame->RestoreAndShow(m_options.showCmd);
+  CK7QBldDoc& document = m_mainFrame->Document();
   if (!m_commandLine.profile.isEmpty()) {
-    if (!m_mainFrame->Document().OpenProfile(m_commandLine.profile)) return false;
+    if (!document.OpenProfile(m_commandLine.profile)) {
+      ReportStartFailure(kIdsCommandLineFile, m_commandLine.profile, false);
+      return false;
+    }
+  } else {
+    // The profile of the last session comes back, so that a recent macro
+    // opens without Open Profile first.
+    const QString last =
+        K7QBldSettings::Value(K7QBldSettings::kSettings, QStringLiteral("LastProfile"));
+    if (!last.isEmpty() && QFileInfo(last).isFile()) document.OpenProfile(last);
   }
   if (!m_commandLine.macro.isEmpty()) {
-    if (!m_mainFrame->Document().OpenDocument(QFileInfo(m_commandLine.macro).absoluteFilePath())) return false;
+    if (!document.OpenDocument(QFileInfo(m_commandLine.macro).absoluteFilePath())) {
+      ReportStartFailure(kIdsCommandLineFile, m_commandLine.macro, false);
+      return false;
+    }
   }
 
   // 10-11. The splash, closed by the first input or after three seconds.
@@ -167,6 +187,12 @@ int CK7QBldApp::ExitInstance() {
   m_language.Free();
   m_instanceLock.reset();
   return 0;
+}
+
+void CK7QBldApp::ReportStartFailure(unsigned id, const QString& detail, bool box) {
+  const std::string text = m_ui->String(id) + "\n" + K7QToPath(detail);
+  std::fprintf(stderr, "K7QBld: %s\n", text.c_str());
+  if (box) m_ui->Prompt(id, text, K7QIcon::Stop, K7QButtons::Ok);
 }
 
 void CK7QBldApp::OnSplashTimer() {
@@ -218,9 +244,9 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
   ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-main"));
   // Each page of the object tree, as the author sees it on selecting the item.
   const std::pair<int, const char*> pages[] = {
-      {0, "root"},        {1, "guide-start"},      {3, "guide-fourth"}, {9, "variables"},
-      {11, "input-page"}, {4, "report-page"},      {5, "guide-intermediate"},
-      {7, "functions"},   {8, "guide-final"},
+      {0, "root"},        {1, "guide-start"}, {3, "guide-fourth"},       {9, "variables"},
+      {11, "input-page"}, {4, "report-page"}, {5, "guide-intermediate"}, {7, "functions"},
+      {8, "guide-final"},
   };
   for (const auto& [code, name] : pages) {
     m_mainFrame->FormView().SelectItem(code, true);
@@ -232,11 +258,28 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
   return ok;
 }
 
+bool CK7QBldApp::InstallQtTranslations(bool japanese) {
+  if (!japanese) return true;
+  auto* translator = new QTranslator(qApp);
+  if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  QCoreApplication::installTranslator(translator);
+  return true;
+}
+
 int CK7QBldApp::Run(int argc, char** argv) {
   QApplication app(argc, argv);
   K7QBldSettings::Initialise();
+  InstallQtTranslations(CK7QBldLanguage::LocaleIsJapanese());
   CK7QBldApp builder{Options{}};
-  if (!builder.InitInstance(app.arguments().mid(1))) return 1;
+  if (!builder.InitInstance(app.arguments().mid(1))) {
+    // Whatever the start made (a profile folder's lock, working files) goes.
+    builder.ExitInstance();
+    return 1;
+  }
   if (!builder.CommandLine().screenshotDir.isEmpty()) {
     const bool ok = builder.TakeScreenshots(builder.CommandLine().screenshotDir,
                                             builder.CommandLine().screenshotSuffix);

@@ -21,7 +21,7 @@
 class CMainFrame;
 class CK7QBldGuiUi;
 
-class QLockFile;
+class CK7QBldLock;
 class QTimer;
 
 // What the builder's command line asks for.
@@ -46,7 +46,7 @@ class CK7QBldApp : public QObject {
   struct Options {
     std::string languageLibrary = "K7QBld_lang.so";
     std::string programFolder;  // where the language library is looked for first
-    QString lockFolder;         // where the single-instance lock lives
+    QString lockFolder;  // where the single-instance lock lives (default: in the user's home)
     // Tests give their own; otherwise message boxes owned by the main window.
     IK7QBldUserInterface* ui = nullptr;
     // Shows a fixed text when there is no language library yet.
@@ -81,12 +81,18 @@ class CK7QBldApp : public QObject {
 
   // The whole program: QApplication, start-up, message loop, exit.
   static int Run(int argc, char** argv);
+  // Loads Qt's own translations for the program's language, so that Qt's
+  // dialogs and standard buttons speak it too. False when none was found.
+  static bool InstallQtTranslations(bool japanese);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void OnSplashTimer();
+  // A start-up failure: on standard error, and in a message box (`box`)
+  // unless the step that failed has shown its own.
+  void ReportStartFailure(unsigned id, const QString& detail, bool box);
 
   Options m_options;
   CK7QBldLanguage m_language;
@@ -95,7 +101,7 @@ class CK7QBldApp : public QObject {
   IK7QBldUserInterface* m_ui = nullptr;
   std::unique_ptr<CK7QBldGroceries> m_groceries;
   std::unique_ptr<CK7QBldContext> m_context;
-  std::unique_ptr<QLockFile> m_instanceLock;
+  std::unique_ptr<CK7QBldLock> m_instanceLock;
   std::unique_ptr<CMainFrame> m_mainFrame;
   QPointer<CK7QBldSplash> m_splash;
   QTimer* m_splashTimer = nullptr;

@@ -4,12 +4,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "K7QBldArtwork.h"
 #include "K7QBldContext.h"
 #include "K7QBldDoc.h"
+#include "K7QBldFrame.h"
 #include "K7QBldGuidePage.h"
 #include "K7QBldMainFrm.h"
 #include "K7QBldPageDialog.h"
@@ -113,7 +115,7 @@ void CK7QBldFormView::SelectItem(int code, bool refresh) {
   QTreeWidgetItem* item = ItemByCode(code);
   if (!item) return;
   if (m_tree->currentItem() == item) {
-    if (refresh) OnSelectionChanged();
+    if (refresh) ShowSelected();
     return;
   }
   m_tree->setCurrentItem(item);
@@ -124,7 +126,11 @@ void CK7QBldFormView::Refresh() {
     ShowPanel(MakeDatabasePanel(), kDatabaseSheet);
     return;
   }
-  OnSelectionChanged();
+  ShowSelected();
+}
+
+void CK7QBldFormView::StoreCurrentPage() {
+  if (auto* page = dynamic_cast<IK7QBldStoringPage*>(m_panel.data())) page->StoreRows();
 }
 
 void CK7QBldFormView::ShowPanel(QWidget* panel, Shown kind) {
@@ -140,6 +146,12 @@ void CK7QBldFormView::ShowPanel(QWidget* panel, Shown kind) {
 }
 
 void CK7QBldFormView::OnSelectionChanged() {
+  // Leaving a page by the tree keeps what was typed into it.
+  StoreCurrentPage();
+  ShowSelected();
+}
+
+void CK7QBldFormView::ShowSelected() {
   QTreeWidgetItem* item = m_tree->currentItem();
   if (!item) return;
   ShowPanel(MakePanel(item->data(0, kCodeRole).toInt()), kPanel);
@@ -147,15 +159,24 @@ void CK7QBldFormView::OnSelectionChanged() {
 
 QWidget* CK7QBldFormView::MakePanel(int code) {
   switch (code) {
-    case 0: return MakeRootPanel();
-    case 1: return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kStart, m_placement);
-    case 3: return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kFourth, m_placement);
-    case 5: return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kIntermediate, m_placement);
-    case 8: return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kFinal, m_placement);
-    case 9: return new CK7QBldVariable(m_context, m_frame, m_placement);
-    case 11: return new CK7QBldPageDialog(m_context, m_frame, kHtmlInput, code, m_placement);
-    case 4: return new CK7QBldPageDialog(m_context, m_frame, kHtmlReport, code, m_placement);
-    default: return MakeLaterPanel(code);
+    case 0:
+      return MakeRootPanel();
+    case 1:
+      return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kStart, m_placement);
+    case 3:
+      return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kFourth, m_placement);
+    case 5:
+      return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kIntermediate, m_placement);
+    case 8:
+      return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kFinal, m_placement);
+    case 9:
+      return new CK7QBldVariable(m_context, m_frame, m_placement);
+    case 11:
+      return new CK7QBldPageDialog(m_context, m_frame, kHtmlInput, code, m_placement);
+    case 4:
+      return new CK7QBldPageDialog(m_context, m_frame, kHtmlReport, code, m_placement);
+    default:
+      return MakeLaterPanel(code);
   }
 }
 
@@ -173,13 +194,18 @@ QWidget* CK7QBldFormView::MakeRootPanel() {
     text += m_context.Text("root.profile", "Profile: %1 (database %2)")
                 .arg(K7QFromPath(profile.ProfileFolder()), K7QFromCp932(profile.DatabaseName()));
   } else {
-    text += m_context.Text("root.noprofile", "No profile is open. Open one with File > Open Profile.");
+    text +=
+        m_context.Text("root.noprofile", "No profile is open. Open one with File > Open Profile.");
   }
-  text += QStringLiteral("\n") + m_context.Text("root.macro", "Macro: %1").arg(m_frame.Document().Title());
+  text += QStringLiteral("\n") +
+          m_context.Text("root.macro", "Macro: %1").arg(m_frame.Document().Title());
+  auto* right = new QVBoxLayout;
   auto* label = new QLabel(text, panel);
   label->setObjectName(QStringLiteral("text"));
   label->setWordWrap(true);
-  layout->addWidget(label, 1, Qt::AlignTop);
+  right->addWidget(label, 1, Qt::AlignTop);
+  AddGuideButtons(panel, right, false);
+  layout->addLayout(right, 1);
   return panel;
 }
 
@@ -195,8 +221,8 @@ QWidget* CK7QBldFormView::MakeDatabasePanel() {
   const CK7QBldProfile& profile = m_frame.Macro().Profile();
   auto* tree = new QTreeWidget(panel);
   tree->setObjectName(QStringLiteral("tables"));
-  tree->setHeaderLabels({m_context.Text("db.name", "Table / column"), m_context.Text("db.type", "Type"),
-                         m_context.Text("db.sample", "Sample")});
+  tree->setHeaderLabels({m_context.Text("db.name", "Table / column"),
+                         m_context.Text("db.type", "Type"), m_context.Text("db.sample", "Sample")});
   for (const CK7QBldDBTable& table : profile.Tables()) {
     auto* t = new QTreeWidgetItem(tree, {K7QFromCp932(table.Name())});
     for (const CK7QBldProfileColumn& column : table.Columns()) {
@@ -230,7 +256,24 @@ QWidget* CK7QBldFormView::MakeLaterPanel(int code) {
   text->setWordWrap(true);
   layout->addWidget(text);
   layout->addStretch(1);
+  AddGuideButtons(panel, layout, true);
   return panel;
+}
+
+void CK7QBldFormView::AddGuideButtons(QWidget* panel, QBoxLayout* layout, bool back) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  auto* previous = new QPushButton(m_context.Text("button.previous", "< &Back"), panel);
+  previous->setObjectName(QString::number(CK7QBldGuidePage::kIdPrevious));
+  previous->setEnabled(back);
+  auto* next = new QPushButton(m_context.Text("button.next", "&Next >"), panel);
+  next->setObjectName(QString::number(CK7QBldGuidePage::kIdNext));
+  row->addWidget(previous);
+  row->addWidget(next);
+  layout->addLayout(row);
+  connect(previous, &QPushButton::clicked, panel,
+          [this] { m_context.groceries.SelectPreviousObject(); });
+  connect(next, &QPushButton::clicked, panel, [this] { m_context.groceries.SelectNextObject(); });
 }
 
 bool CK7QBldFormView::LoadProfile(const QString& path) {

@@ -5,6 +5,7 @@
 
 struct CK7QBldContext;
 class CMainFrame;
+class QBoxLayout;
 class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -35,8 +36,11 @@ class CK7QBldFormView : public QWidget {
 
   // Reads a profile into the macro and shows the database sheet's place; 62321 on failure.
   bool LoadProfile(const QString& path);
-  // Shows the selected item's page again (after a reset or an open).
+  // Shows the selected item's page again (after a reset or an open); rows
+  // the page held are not stored, as they belong to the macro before.
   void Refresh();
+  // Has the shown page store the rows it holds into the macro.
+  void StoreCurrentPage();
 
   // Hides the tree and returns the width taken away; ExpandTree shows it again.
   int CollapseTree();
@@ -50,6 +54,9 @@ class CK7QBldFormView : public QWidget {
   QWidget* MakeRootPanel();
   QWidget* MakeDatabasePanel();
   QWidget* MakeLaterPanel(int code);
+  void ShowSelected();
+  // Back and Next as on the guide pages: through every item of the tree.
+  void AddGuideButtons(QWidget* panel, QBoxLayout* layout, bool back);
 
   CK7QBldContext& m_context;
   CMainFrame& m_frame;

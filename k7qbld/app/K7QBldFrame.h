@@ -23,6 +23,9 @@ class IK7QBldFrame {
 
   // Starts the page editor on `pagePath` for the tree item `itemCode`.
   virtual bool EditPage(int itemCode, const QString& pagePath) = 0;
+  // While a page editor runs: asks until it is closed (its page converted)
+  // or left; false when the author cancelled.
+  virtual bool ConfirmPageEditorClosed(bool macroGoes) = 0;
   // Starts the macro text editor on `macroPath` with `title` as its window title.
   virtual bool ViewMacro(const QString& macroPath, const QString& title) = 0;
   // Copies the profile's large-object files next to the page.
@@ -32,4 +35,14 @@ class IK7QBldFrame {
   virtual void ExpandSidePanel() = 0;
   // The document's Save As (the final guide page's OK).
   virtual void SaveAs() = 0;
+};
+
+// A page of the form view that edits rows of the macro in a list of its own
+// (the variable dialog): the view has it store them when the author leaves
+// it by the tree, and the document before it saves or asks to save, so that
+// no row is lost for want of OK, Next or Back.
+class IK7QBldStoringPage {
+ public:
+  virtual ~IK7QBldStoringPage() = default;
+  virtual void StoreRows() = 0;
 };

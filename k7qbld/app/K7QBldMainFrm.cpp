@@ -3,10 +3,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
-#include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -18,6 +19,7 @@
 #include "K7QBldArtwork.h"
 #include "K7QBldContext.h"
 #include "K7QBldDoc.h"
+#include "K7QBldEditorProcess.h"
 #include "K7QBldFile.h"
 #include "K7QBldFormView.h"
 #include "K7QBldPageEditing.h"
@@ -27,6 +29,8 @@ namespace {
 constexpr unsigned kIdsNoPageEditor = 62344;
 constexpr unsigned kIdsCannotStartEditor = 62345;
 constexpr unsigned kIdsConversionFailed = 62374;
+constexpr unsigned kIdsPageEditorStillOpen = 63103;
+constexpr unsigned kIdsEditedPageKept = 63108;
 constexpr int kIdAppAbout = 57664;
 constexpr int kIdAppExit = 57665;
 
@@ -57,11 +61,8 @@ CMainFrame::CMainFrame(CK7QBldContext& context, QWidget* parent)
   UpdateTitle();
 }
 
-CMainFrame::~CMainFrame() {
-  // The editors are left running; only our handles go.
-  if (m_pageEditor) m_pageEditor->setParent(nullptr);
-  if (m_macroEditor) m_macroEditor->setParent(nullptr);
-}
+// The editors are detached programs: they run on when the window goes.
+CMainFrame::~CMainFrame() = default;
 
 QAction* CMainFrame::AddAction(int id, const char* key, const char* fallback,
                                std::function<void()> handler) {
@@ -103,8 +104,10 @@ void CMainFrame::CreateActions() {
   view->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
   AddAction(CK7QBldDoc::kIdWriteConvertedCopy, "menu.file.export", "&Write Converted Copy...",
             [&doc] { doc.OnWriteConvertedCopy(); });
-  AddAction(CK7QBldDoc::kIdFileMru1, "menu.file.recent", "&1 Recent File",
-            [&doc] { doc.OnFileMru1(); });
+  for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i) {
+    AddAction(CK7QBldDoc::kIdFileMru1 + i, "menu.file.recent", "Recent File",
+              [&doc, i] { doc.OnFileMru(i + 1); });
+  }
   QAction* exitAction = AddAction(kIdAppExit, "menu.file.exit", "E&xit", [this] { close(); });
   exitAction->setShortcut(QKeySequence::Quit);
   QAction* about = AddAction(kIdAppAbout, "menu.help.about", "&About K7QBld...", [] {
@@ -117,7 +120,8 @@ void CMainFrame::CreateActions() {
   file->addSeparator();
   file->addActions({profile, view, Action(CK7QBldDoc::kIdWriteConvertedCopy)});
   file->addSeparator();
-  file->addAction(Action(CK7QBldDoc::kIdFileMru1));
+  for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i)
+    file->addAction(Action(CK7QBldDoc::kIdFileMru1 + i));
   file->addSeparator();
   file->addAction(exitAction);
   QMenu* viewMenu = menuBar()->addMenu(m_context.Text("menu.view", "&View"));
@@ -144,13 +148,18 @@ void CMainFrame::UpdateCommandStates() {
   const bool hasFile = m_document->HasFile();
   Action(CK7QBldDoc::kIdEditMacroText)->setEnabled(hasFile);
   Action(CK7QBldDoc::kIdWriteConvertedCopy)->setEnabled(hasFile);
-  const QString recent =
-      hasFile ? m_document->Path()
-              : K7QBldSettings::Value(K7QBldSettings::kRecentFiles, QStringLiteral("File1"));
-  QAction* mru = Action(CK7QBldDoc::kIdFileMru1);
-  mru->setText(QStringLiteral("&1 %1").arg(recent.isEmpty()
-                                               ? m_context.Text("menu.file.recent", "Recent File")
-                                               : QFileInfo(recent).fileName()));
+  const QStringList recent = m_document->RecentList();
+  for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i) {
+    QAction* mru = Action(CK7QBldDoc::kIdFileMru1 + i);
+    const QString file = recent.value(i);
+    mru->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+        file.isEmpty() ? m_context.Text("menu.file.recent", "Recent File")
+                       : QFileInfo(file).fileName().replace('&', QLatin1String("&&"))));
+    mru->setStatusTip(file);
+    mru->setEnabled(!file.isEmpty());
+    // The first entry is always listed, as the place where recent files appear.
+    mru->setVisible(i == 0 || !file.isEmpty());
+  }
 }
 
 void CMainFrame::UpdateTitle() {
@@ -164,13 +173,42 @@ std::string CMainFrame::MacroTitle() const { return m_document->Core().Title(); 
 QString CMainFrame::DocumentTitle() const { return m_document->Title(); }
 void CMainFrame::SaveAs() { m_document->OnFileSaveAs(); }
 
+namespace {
+
+// `rect` moved (and shrunk where needed) into the available area of the
+// screen it overlaps most, else of the primary screen: a placement stored on
+// a screen that is gone must not open the window out of sight.
+QRect OnVisibleScreen(const QRect& rect) {
+  const QScreen* best = QGuiApplication::primaryScreen();
+  long long bestArea = 0;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect overlap = screen->availableGeometry().intersected(rect);
+    const long long area = overlap.isEmpty() ? 0 : 1LL * overlap.width() * overlap.height();
+    if (area > bestArea) {
+      bestArea = area;
+      best = screen;
+    }
+  }
+  if (!best) return rect;
+  const QRect area = best->availableGeometry();
+  QRect placed(rect.topLeft(), rect.size().boundedTo(area.size()));
+  if (placed.right() > area.right()) placed.moveRight(area.right());
+  if (placed.bottom() > area.bottom()) placed.moveBottom(area.bottom());
+  if (placed.left() < area.left()) placed.moveLeft(area.left());
+  if (placed.top() < area.top()) placed.moveTop(area.top());
+  return placed;
+}
+
+}  // namespace
+
 void CMainFrame::RestoreAndShow(unsigned callerShowCmd) {
   using namespace K7QBldSettings;
   unsigned showCmd = callerShowCmd;
   WindowPlacement stored;
   if (ParseWindowPos(Value(kSettings, QStringLiteral("WindowPos")), stored)) {
-    if (stored.normal.isValid()) setGeometry(stored.normal);
-    if (callerShowCmd == kShowNormal) showCmd = stored.showCmd;
+    if (stored.normal.isValid()) setGeometry(OnVisibleScreen(stored.normal));
+    // A builder closed minimised opens normal: only the caller may ask for minimised.
+    if (callerShowCmd == kShowNormal && stored.showCmd == kShowMaximized) showCmd = kShowMaximized;
   }
   switch (showCmd) {
     case kShowMinimized:
@@ -199,7 +237,7 @@ K7QBldSettings::WindowPlacement CMainFrame::CurrentPlacement() const {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  if (!m_document->SaveModified()) {
+  if (!ConfirmPageEditorClosed(true) || !m_document->SaveModified()) {
     event->ignore();
     return;
   }
@@ -242,24 +280,67 @@ QString CMainFrame::AskEditorPath(const QString& current) {
   return ok ? path.trimmed() : QString();
 }
 
+bool CMainFrame::ConfirmPageEditorClosed(bool macroGoes) {
+  IK7QBldUserInterface& ui = m_context.Ui();
+  while (m_pageEditor) {
+    if (!m_pageEditor->IsRunning()) {
+      // Closed: its page comes into this macro before anything else happens.
+      FinishPageEdit(false);
+      return true;
+    }
+    const std::string text = ui.String(kIdsPageEditorStillOpen) + "\n\n" + K7QToPath(m_editedPage);
+    switch (
+        ui.Prompt(kIdsPageEditorStillOpen, text, K7QIcon::Exclamation, K7QButtons::YesNoCancel)) {
+      case kIdYes:
+        // The editor may take a moment to end after its window closed.
+        m_pageEditor->WaitForEnd(2000);
+        continue;
+      case kIdNo:
+        // Left open: what the author saves there from now on is theirs, and
+        // it never comes into this macro or the next one.
+        if (macroGoes) m_document->Core().KeepFile(K7QToPath(m_editedPage));
+        StopTimer(m_pageTimerId);
+        m_pageEditor.reset();
+        ExpandSidePanel();
+        return true;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
 bool CMainFrame::EditPage(int itemCode, const QString& pagePath) {
+  if (!ConfirmPageEditorClosed(false)) return false;
   QString program = PageEditorProgram();
   if (program.isEmpty()) return false;
-  if (!pagePath.isEmpty() && QFileInfo::exists(pagePath)) {
-    K7QPrepareForEditing(m_macro, K7QToPath(pagePath));
+  const std::string page = K7QToPath(pagePath);
+  if (!pagePath.isEmpty() && K7QFile::Exists(page)) {
+    // The page becomes the editor's working copy; until a conversion of it
+    // succeeds, the macro keeps the page in macro form as its converted page,
+    // and that is what a save writes.
+    const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
+    if (!converted.empty() && !K7QFile::Exists(converted)) {
+      try {
+        K7QFile::CopyBinary(page, converted);
+      } catch (const CK7QBldFileException& e) {
+        m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
+        return false;
+      }
+    }
+    K7QPrepareForEditing(m_macro, page);
   }
-  QProcess* process = nullptr;
+  auto process = std::make_unique<CK7QBldEditorProcess>();
   for (;;) {
     const QString commandLine = QStringLiteral("\"%1\" \"%2\"").arg(program, pagePath);
-    process = CK7QBldGroceriesUi::RunProgram(commandLine);
-    if (process) break;
+    if (process->Start(commandLine)) break;
     program = AskEditorPath(program);
     if (program.isEmpty()) return false;
   }
-  m_pageEditor.reset(process);
+  m_pageEditor = std::move(process);
   m_editedItemCode = itemCode;
   m_editedPage = pagePath;
-  if (!K7QFile::Status(K7QToPath(pagePath), m_pageSize, m_pageTime)) m_pageSize = 0;
+  if (!K7QFile::Status(page, m_pageSize, m_pageTime)) m_pageSize = 0;
   if (!m_pageTimerId) m_pageTimerId = startTimer(kPollMs);
   return true;
 }
@@ -268,14 +349,13 @@ bool CMainFrame::ViewMacro(const QString& macroPath, const QString& title) {
   const QString editor =
       K7QBldSettings::Value(K7QBldSettings::kFilePath, QStringLiteral("EditorPath"));
   const QString commandLine = QStringLiteral("\"%1\" \"%2\" -t %3").arg(editor, macroPath, title);
-  QProcess* process = CK7QBldGroceriesUi::RunProgram(commandLine);
-  if (!process) {
+  auto process = std::make_unique<CK7QBldEditorProcess>();
+  if (!process->Start(commandLine)) {
     m_context.Ui().Message(kIdsCannotStartEditor, K7QIcon::Stop);
     return false;
   }
-  m_macroEditor.reset(process);
-  m_viewedMacro = macroPath;
-  if (!K7QFile::Status(K7QToPath(macroPath), m_macroSize, m_macroTime)) m_macroSize = 0;
+  // Another editor started before keeps running; the macro is checked when any of them ends.
+  m_macroEditors.push_back(std::move(process));
   if (!m_macroTimerId) m_macroTimerId = startTimer(kPollMs);
   return true;
 }
@@ -295,29 +375,47 @@ void CMainFrame::timerEvent(QTimerEvent* event) {
   QMainWindow::timerEvent(event);
 }
 
+void CMainFrame::StopTimer(int& id) {
+  if (id) killTimer(id);
+  id = 0;
+}
+
 void CMainFrame::PollEditors() {
-  if (m_pageEditor && m_pageEditor->state() == QProcess::NotRunning) {
-    killTimer(m_pageTimerId);
-    m_pageTimerId = 0;
-    ExpandSidePanel();
-    ConvertEditedPage();
-    m_pageEditor.reset();
-    m_formView->SelectItem(m_editedItemCode, true);
-    if (PageChangedSince(m_editedPage, m_pageSize, m_pageTime)) SetDocumentModified();
+  // A message box shown from here runs the timers again inside it.
+  if (m_polling) return;
+  m_polling = true;
+  if (m_pageEditor && !m_pageEditor->IsRunning()) FinishPageEdit(true);
+  const auto ended = std::remove_if(m_macroEditors.begin(), m_macroEditors.end(),
+                                    [](const auto& editor) { return !editor->IsRunning(); });
+  if (ended != m_macroEditors.end()) m_macroCheckPending = true;
+  m_macroEditors.erase(ended, m_macroEditors.end());
+  // The macro is read again only while no page editor could still bring a
+  // page into the macro being replaced.
+  if (!m_pageEditor && (m_macroCheckPending || !m_macroEditors.empty())) {
+    m_macroCheckPending = false;
+    m_document->CheckMacroOnDisk();
   }
-  if (m_macroEditor && m_macroEditor->state() == QProcess::NotRunning) {
-    killTimer(m_macroTimerId);
-    m_macroTimerId = 0;
-    if (PageChangedSince(m_viewedMacro, m_macroSize, m_macroTime)) SetDocumentModified();
-    m_macroEditor.reset();
-    m_viewedMacro.clear();
-  }
+  if (m_macroEditors.empty() && !m_macroCheckPending) StopTimer(m_macroTimerId);
+  m_polling = false;
+}
+
+void CMainFrame::FinishPageEdit(bool reselect) {
+  StopTimer(m_pageTimerId);
+  m_pageEditor.reset();
+  ExpandSidePanel();
+  ConvertEditedPage();
+  if (reselect) m_formView->SelectItem(m_editedItemCode, true);
+  if (PageChangedSince(m_editedPage, m_pageSize, m_pageTime)) SetDocumentModified();
 }
 
 void CMainFrame::ConvertEditedPage() {
-  if (!K7QConvertAfterEditing(m_macro, K7QToPath(m_editedPage))) {
-    m_context.Ui().Message(kIdsConversionFailed, K7QIcon::Stop);
-  }
+  if (K7QConvertAfterEditing(m_macro, K7QToPath(m_editedPage))) return;
+  // The edited page stays for another try; the macro keeps its last good form.
+  IK7QBldUserInterface& ui = m_context.Ui();
+  ui.Prompt(kIdsConversionFailed,
+            ui.String(kIdsConversionFailed) + "\n\n" + ui.String(kIdsEditedPageKept) + "\n" +
+                K7QToPath(m_editedPage),
+            K7QIcon::Stop, K7QButtons::Ok);
 }
 
 bool CMainFrame::CopyLargeObjectFiles(const QString& pagePath) {

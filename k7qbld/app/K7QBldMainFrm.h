@@ -6,22 +6,24 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "K7QBldFrame.h"
 #include "K7QBldMacro.h"
 #include "K7QBldSettings.h"
 
 class CK7QBldDoc;
+class CK7QBldEditorProcess;
 class CK7QBldFormView;
 class QAction;
-class QProcess;
 struct CK7QBldContext;
 
 // The builder's top-level window. It owns the macro's parts for the life of
 // the window, the document and the form view; it starts the page editor and
-// the macro text editor and polls them every 500 ms; when the page editor
-// ends it converts the page back. Its placement is restored from
-// "WindowPos" at start and written back at close.
+// the macro text editor (detached: they outlive the builder) and polls them
+// every 500 ms; when the page editor ends it converts the page back, and when
+// the macro text editor saved the macro the document reads it again. Its
+// placement is restored from "WindowPos" at start and written back at close.
 class CMainFrame : public QMainWindow, public IK7QBldFrame {
   Q_OBJECT
 
@@ -38,8 +40,10 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   CK7QBldFormView& FormView() { return *m_formView; }
   CK7QBldContext& Context() { return m_context; }
 
-  // Applies the stored placement when it is valid; a show command other than
-  // normal requested by the caller replaces the stored one. Then shows.
+  // Applies the stored placement when it is valid, moved onto the visible
+  // screen; a show command other than normal requested by the caller
+  // replaces the stored one, and a stored minimised window opens normal.
+  // Then shows.
   void RestoreAndShow(unsigned callerShowCmd = K7QBldSettings::kShowNormal);
   K7QBldSettings::WindowPlacement CurrentPlacement() const;
 
@@ -56,8 +60,17 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
 
   // Checks both editors; what the two timers do.
   void PollEditors();
+  // A page editor was started and its end not handled yet.
   bool PageEditorRunning() const { return m_pageEditor != nullptr; }
-  bool MacroEditorRunning() const { return m_macroEditor != nullptr; }
+  bool MacroEditorRunning() const { return !m_macroEditors.empty(); }
+  QString EditedPage() const { return m_editedPage; }
+  // Before the macro goes (close, New, Open, Open Profile) or another page
+  // editor starts: while a page editor runs, asks (63103) until the author
+  // has closed it, whose page is then converted, or chosen to leave it,
+  // whose page is then never converted into this or another macro; with
+  // `macroGoes` the page file also stays when the macro's files are
+  // deleted. False when the author cancelled.
+  bool ConfirmPageEditorClosed(bool macroGoes) override;
 
   // The page editor program of the App Paths entry ("" with the message shown when missing).
   QString PageEditorProgram();
@@ -82,8 +95,11 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   void CreateActions();
   QAction* AddAction(int id, const char* key, const char* fallback, std::function<void()> handler);
   void ConvertEditedPage();
+  // The page editor has ended: the side panel comes back and the page is converted.
+  void FinishPageEdit(bool reselect);
   bool PageChangedSince(const QString& path, long long size, long long mtime) const;
   QString AskEditorPath(const QString& current);
+  void StopTimer(int& id);
 
   CK7QBldContext& m_context;
   CK7QBldMacro m_macro;
@@ -92,16 +108,16 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   std::map<int, QAction*> m_actions;
 
   // The page editor and what it is editing.
-  std::unique_ptr<QProcess> m_pageEditor;
+  std::unique_ptr<CK7QBldEditorProcess> m_pageEditor;
   QString m_editedPage;
   int m_editedItemCode = 0;
   long long m_pageSize = 0;
   long long m_pageTime = 788918400;  // 1995-01-01 00:00:00
-  // The macro text editor and the macro it shows.
-  std::unique_ptr<QProcess> m_macroEditor;
-  QString m_viewedMacro;
-  long long m_macroSize = 0;
-  long long m_macroTime = 788918400;
+  // The macro text editors started, and whether the macro file is still to
+  // be checked after one of them ended.
+  std::vector<std::unique_ptr<CK7QBldEditorProcess>> m_macroEditors;
+  bool m_macroCheckPending = false;
+  bool m_polling = false;
   int m_pageTimerId = 0;
   int m_macroTimerId = 0;
   int m_takenWidth = 0;

@@ -12,9 +12,9 @@ namespace {
 struct Entry {
   const char* section;
   const char* key;
-  const char* fallback;   // literal default
-  bool inDataFolder;      // the default is a file of the data folder
-  bool inBinFolder;       // the default is a program beside the builder
+  const char* fallback;  // literal default
+  bool inDataFolder;     // the default is a file of the data folder
+  bool inBinFolder;      // the default is a program beside the builder
 };
 
 // The complete table. Library file names keep their Japanese parts.
@@ -23,6 +23,7 @@ const Entry kTable[] = {
     {kSettings, "DefaultTagColor", "0x800080", false, false},
     {kSettings, "DefaultBackgroundColor", "0xFFFFFF", false, false},
     {kSettings, "WindowPos", "", false, false},
+    {kSettings, "LastProfile", "", false, false},
     {kRecentFiles, "File1", "", false, false},
     {kRecentFiles, "File2", "", false, false},
     {kRecentFiles, "File3", "", false, false},
@@ -89,6 +90,8 @@ QString Value(const QString& section, const QString& key) {
   QSettings store = Store();
   const QVariant v = store.value(section + '/' + key);
   if (!v.isValid()) return DefaultValue(section, key);
+  // A value with commas written without quotes reads as a list.
+  if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(',');
   return v.toString();
 }
 
@@ -99,7 +102,8 @@ void SetValue(const QString& section, const QString& key, const QString& value) 
 
 QList<QPair<QString, QString>> TableKeys() {
   QList<QPair<QString, QString>> keys;
-  for (const Entry& e : kTable) keys.append({QString::fromUtf8(e.section), QString::fromUtf8(e.key)});
+  for (const Entry& e : kTable)
+    keys.append({QString::fromUtf8(e.section), QString::fromUtf8(e.key)});
   return keys;
 }
 
@@ -115,7 +119,8 @@ bool ParseWindowPos(const QString& text, WindowPlacement& placement) {
     n[i] = fields[i].trimmed().toLongLong(&ok);
     if (!ok) return false;
     // The first two are unsigned, the others signed 32-bit numbers.
-    if (i < 2 ? (n[i] < 0 || n[i] > 0xFFFFFFFFLL) : (n[i] < INT32_MIN || n[i] > INT32_MAX)) return false;
+    if (i < 2 ? (n[i] < 0 || n[i] > 0xFFFFFFFFLL) : (n[i] < INT32_MIN || n[i] > INT32_MAX))
+      return false;
   }
   placement.flags = static_cast<unsigned>(n[0]);
   placement.showCmd = static_cast<unsigned>(n[1]);
@@ -128,9 +133,8 @@ bool ParseWindowPos(const QString& text, WindowPlacement& placement) {
 
 QString FormatWindowPos(const WindowPlacement& p) {
   return QString::asprintf("%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", p.flags, p.showCmd, p.minPosition.x(),
-                           p.minPosition.y(), p.maxPosition.x(), p.maxPosition.y(),
-                           p.normal.left(), p.normal.top(), p.normal.right() + 1,
-                           p.normal.bottom() + 1);
+                           p.minPosition.y(), p.maxPosition.x(), p.maxPosition.y(), p.normal.left(),
+                           p.normal.top(), p.normal.right() + 1, p.normal.bottom() + 1);
 }
 
 QStringList RecentFiles() {
@@ -142,11 +146,9 @@ QStringList RecentFiles() {
   return files;
 }
 
-void AddRecentFile(const QString& path) {
-  QStringList files = RecentFiles();
-  files.removeAll(path);
-  files.prepend(path);
-  while (files.size() > kRecentFileCount) files.removeLast();
+namespace {
+
+void StoreRecentFiles(const QStringList& files) {
   QSettings store = Store();
   for (int i = 1; i <= kRecentFileCount; ++i) {
     const QString key = QStringLiteral("%1/File%2").arg(QLatin1String(kRecentFiles)).arg(i);
@@ -156,6 +158,22 @@ void AddRecentFile(const QString& path) {
       store.remove(key);
     }
   }
+}
+
+}  // namespace
+
+void AddRecentFile(const QString& path) {
+  QStringList files = RecentFiles();
+  files.removeAll(path);
+  files.prepend(path);
+  while (files.size() > kRecentFileCount) files.removeLast();
+  StoreRecentFiles(files);
+}
+
+void RemoveRecentFile(const QString& path) {
+  QStringList files = RecentFiles();
+  files.removeAll(path);
+  StoreRecentFiles(files);
 }
 
 }  // namespace K7QBldSettings

@@ -17,6 +17,8 @@ inline const char kRecentFiles[] = "Recent File List";
 inline const char kFilePath[] = "FilePath";
 
 // Sets the application identity and the INI format; call before any read.
+// Besides the table's keys the builder keeps "LastProfile" in "Settings",
+// the profile opened last, which it opens again at start.
 void Initialise();
 
 // Folder of the running executable and the installation's data folder, with a trailing "/".
@@ -56,5 +58,6 @@ QString FormatWindowPos(const WindowPlacement& placement);
 inline constexpr int kRecentFileCount = 4;
 QStringList RecentFiles();
 void AddRecentFile(const QString& path);
+void RemoveRecentFile(const QString& path);
 
 }  // namespace K7QBldSettings

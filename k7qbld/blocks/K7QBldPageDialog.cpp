@@ -90,6 +90,9 @@ void CK7QBldPageDialog::ShowPage() {
 bool CK7QBldPageDialog::OnEdit() {
   const QString path = PagePath();
   if (path.isEmpty()) return false;
+  // One page editor at a time: the one running is closed (its page
+  // converted) or left before the side panel makes room for the next.
+  if (!m_frame.ConfirmPageEditorClosed(false)) return false;
   CK7QBldMacro& macro = m_frame.Macro();
   CK7QBldHTMLBlock& block = m_side == kHtmlInput ? macro.Input() : macro.Report();
   if (block.PagePath().empty()) block.Set(block.Comment(), K7QToPath(path));

@@ -13,11 +13,7 @@
 
 namespace {
 
-constexpr unsigned kIdsEmptyName = 62325;
-constexpr unsigned kIdsEmptyValue = 62326;
 constexpr unsigned kIdsReplaceVariable = 62327;
-constexpr unsigned kIdsNameIsColumn = 62370;
-constexpr unsigned kIdsBadImagePath = 62401;
 constexpr unsigned kIdsNotCp932 = 63030;
 const QString kImagePathName = QStringLiteral("K7Q_IMG_PATH");
 
@@ -93,12 +89,8 @@ CK7QBldVariable::CK7QBldVariable(CK7QBldContext& context, IK7QBldFrame& frame, Q
 }
 
 bool CK7QBldVariable::IsValidImagePath(const QString& value) {
-  if (!value.startsWith('/')) return false;
-  static const QString forbidden = QStringLiteral("\\,:;*?\"<>| ");
-  for (const QChar c : value) {
-    if (forbidden.contains(c)) return false;
-  }
-  return true;
+  std::string bytes;
+  return K7QToCp932(value, bytes) && CK7QBldDefineBlock::IsValidImagePath(bytes);
 }
 
 void CK7QBldVariable::UpdateButtons() {
@@ -112,29 +104,15 @@ bool CK7QBldVariable::OnAdd() {
   IK7QBldUserInterface& ui = m_context.Ui();
   const QString name = m_name->text().trimmed();
   const QString value = m_value->text().trimmed();
-  if (name.isEmpty()) {
-    ui.Message(kIdsEmptyName);
-    return false;
-  }
-  if (value.isEmpty()) {
-    ui.Message(kIdsEmptyValue);
-    return false;
-  }
   std::string nameBytes, valueBytes;
   if (!K7QToCp932(name, nameBytes) || !K7QToCp932(value, valueBytes)) {
     ui.Message(kIdsNotCp932);
     return false;
   }
-  if (!m_context.groceries.CheckUserVariableName(nameBytes)) return false;
-  if (m_frame.Macro().Profile().FindColumnInAnyTable(nameBytes)) {
-    ui.Message(kIdsNameIsColumn);
+  if (!CK7QBldDefineBlock::CheckVariable(m_context.groceries, m_frame.Macro().Profile(), nameBytes,
+                                         valueBytes))
     return false;
-  }
   const bool imagePath = name.compare(kImagePathName, Qt::CaseInsensitive) == 0;
-  if (imagePath && !IsValidImagePath(value)) {
-    ui.Message(kIdsBadImagePath);
-    return false;
-  }
   QTreeWidgetItem* existing = nullptr;
   for (int i = 0; i < m_list->topLevelItemCount() && !existing; ++i) {
     if (m_list->topLevelItem(i)->text(0).compare(name, Qt::CaseInsensitive) == 0) {

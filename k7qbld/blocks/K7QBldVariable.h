@@ -2,17 +2,18 @@
 
 #include <QWidget>
 
+#include "K7QBldFrame.h"
+
 struct CK7QBldContext;
-class IK7QBldFrame;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 
 // The user-defined variables of the macro's define section (template 157):
 // a two-column list (name, value) edited through two fields. OK, next (1158)
-// and previous (1159) store the rows into the macro; "K7Q_IMG_PATH" also
-// sets the image path prefix.
-class CK7QBldVariable : public QWidget {
+// and previous (1159) store the rows into the macro, and so do leaving the
+// page by the tree and saving; "K7Q_IMG_PATH" also sets the image path prefix.
+class CK7QBldVariable : public QWidget, public IK7QBldStoringPage {
   Q_OBJECT
 
  public:
@@ -28,6 +29,7 @@ class CK7QBldVariable : public QWidget {
   void OnEdit();
   void OnOk();
   bool Changed() const { return m_changed; }
+  void StoreRows() override { Store(); }
   QTreeWidget* List() const { return m_list; }
   QLineEdit* NameField() const { return m_name; }
   QLineEdit* ValueField() const { return m_value; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ TEST(ExportCli, ExitStatuses) {
   EXPECT_EQ(RunK7qExport({"export", macro}), 2);
   EXPECT_EQ(RunK7qExport({"export", macro, "-o"}), 2);
   EXPECT_EQ(RunK7qExport({"export", macro, "-o", macro}), 2);
+  // The same file spelled another way, or through a link, is still the macro.
+  EXPECT_EQ(RunK7qExport({"export", macro, "-o", dir.Path() + "/./m.k7q"}), 2);
+  std::filesystem::create_symlink(macro, dir.File("link.k7q"));
+  EXPECT_EQ(RunK7qExport({"export", dir.File("link.k7q"), "-o", macro}), 2);
   EXPECT_EQ(RunK7qExport({"export", macro, "other.k7q", "-o", dir.File("o.k7q")}), 2);
   EXPECT_EQ(K7QReadFile(macro), "x\r\n");
 }

@@ -66,9 +66,11 @@ TEST(PageCli, BuildsTheSamplePagesIntoAMacro) {
 
 TEST(PageCli, RefusedPageFailsWithItsMessage) {
   CK7QTempDir dir;
+  // A folder of its own: the build locks the profile's folder while it works.
+  std::filesystem::copy(kShopProfile, dir.File("profile"));
   K7QWriteFile(dir.File("bad.htm"),
                "<IMG src=\"k7q_loop_start.gif\" alt=\"ROW:R\" height=\"11\" width=\"436\">\r\n");
-  EXPECT_EQ(RunK7q({"build", "--profile", kShopProfile + "shop.k7q_pro", "--report",
+  EXPECT_EQ(RunK7q({"build", "--profile", dir.File("profile/shop.k7q_pro"), "--report",
                     dir.File("bad.htm"), "-o", dir.File("m.k7q")},
                    dir.File("out"), dir.File("err")),
             1);

@@ -153,4 +153,102 @@ TEST_F(DocumentSequenceTest, MacroWithoutInputSectionOpens) {
   EXPECT_FALSE(K7QFile::Exists(m_macro.Input().PagePath()));
 }
 
+TEST_F(DocumentSequenceTest, AFailedOpenLeavesThePartsAndPagesOfTheMacroBefore) {
+  BuildMacro("a");
+  m_macro.Define().Add("TAX", "8");
+  ASSERT_TRUE(m_doc.Save(File("a.k7q")));
+  ASSERT_EQ(CK7QBldDocCore::OpenResult::Ok, m_doc.Open(File("a.k7q")));
+  const std::string saved = K7QReadFile(File("a.k7q"));
+  const std::string report = K7QReadFile(m_macro.Report().PagePath());
+  const std::set<std::string> files = FolderFiles();
+
+  // Another macro that does not open, then the same macro broken by hand:
+  // its pages carry the same names as the ones of the macro open now.
+  std::string other = saved;
+  CK7QBldGroceries::ReplaceAll(other, "DATABASE=\"SHOP\"", "DATABASE=\"OTHER\"");
+  K7QWriteFile(File("b.k7q"), other);
+  EXPECT_EQ(CK7QBldDocCore::OpenResult::Failed, m_doc.Open(File("b.k7q")));
+  K7QWriteFile(File("a.k7q"), other);
+  EXPECT_EQ(CK7QBldDocCore::OpenResult::Failed, m_doc.Open(File("a.k7q")));
+  EXPECT_EQ((std::vector<unsigned>{kIdsDatabaseMismatch, kIdsDatabaseMismatch}), m_ui.Ids());
+
+  EXPECT_EQ("a", m_doc.Title());
+  EXPECT_EQ(File("a.k7q"), m_doc.Path());
+  EXPECT_TRUE(m_doc.HasFile());
+  EXPECT_EQ(2, m_macro.Functions().GetCount());
+  EXPECT_EQ(0, m_macro.Define().Find("TAX"));
+  EXPECT_EQ(K7QStringList{"key"}, m_macro.FormFieldNames());
+  EXPECT_EQ(report, K7QReadFile(m_macro.Report().PagePath()));
+  std::set<std::string> expected = files;
+  expected.insert("b.k7q");
+  EXPECT_EQ(expected, FolderFiles());
+  // What the document holds is still the macro: saved, it is the file it was.
+  ASSERT_TRUE(m_doc.Save(File("a.k7q")));
+  EXPECT_EQ(saved, K7QReadFile(File("a.k7q")));
+}
+
+TEST_F(DocumentSequenceTest, AMacroThatCannotBeReadIsNamedInTheReport) {
+  EXPECT_EQ(CK7QBldDocCore::OpenResult::Failed, m_doc.Open(File("missing.k7q")));
+  ASSERT_EQ(1u, m_ui.m_shown.size());
+  EXPECT_NE(std::string::npos, m_ui.m_shown[0].text.find(File("missing.k7q")));
+  EXPECT_EQ((std::set<std::string>{"SHOP.k7q_pro"}), FolderFiles());
+}
+
+TEST_F(DocumentSequenceTest, TitlesAreFileNamesCutAsBytes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/p/a.k7q", "a"},           {"/p/a.b.k7q", "a.b"}, {"/p.d/a", "a"},
+      {"/p/売上.k7q", "売上"},  // UTF-8: the byte before the dot is no lead byte
+      {"/p/ソース.k7q", "ソース"},
+  };
+  for (const auto& [path, title] : cases) EXPECT_EQ(title, CK7QBldDocCore::TitleOf(path)) << path;
+
+  // A macro of that name saves and opens with all of its functions.
+  BuildMacro("売上");
+  ASSERT_TRUE(m_doc.Save(File("売上.k7q")));
+  m_doc.Reset();
+  ASSERT_EQ(CK7QBldDocCore::OpenResult::Ok, m_doc.Open(File("売上.k7q")));
+  EXPECT_EQ("売上", m_doc.Title());
+  EXPECT_EQ(2, m_macro.Functions().GetCount());
+  EXPECT_EQ(File("売上_list.htm"), m_macro.Functions().Entry(0)->page);
+  EXPECT_TRUE(m_ui.m_shown.empty());
+}
+
+TEST_F(DocumentSequenceTest, TheBuildersOwnFilesAreKnownWhateverTheSpelling) {
+  BuildMacro("a");
+  ASSERT_TRUE(m_doc.Save(File("a.k7q")));
+  ASSERT_EQ(CK7QBldDocCore::OpenResult::Ok, m_doc.Open(File("a.k7q")));
+  std::filesystem::create_symlink(File("a_HTML_REPORT.htm"), File("link.htm"));
+  const std::pair<std::string, bool> cases[] = {
+      {File("a_HTML_REPORT.htm"), true},             // a working page
+      {m_dir.Path() + "/./a_HTML_INPUT.htm", true},  // spelled another way
+      {File("link.htm"), true},                      // through a link
+      {File("a_list.htm"), true},                    // a function page
+      {File("a_HTML_REPORT.cvt"), true},             // a converted page, not there yet
+      {File("x.k7q_define"), true},    // a save there writes its define component over itself
+      {File("x.k7q_fun_list"), true},  // ... or a function's
+      {File("k.k7q"), false},
+      {File("x.k7q"), false},
+      {File(".k7q.lock"), true},  // the folder's lock
+      {File("a.k7q"), false},     // the macro itself may be saved again
+  };
+  for (const auto& [path, own] : cases) EXPECT_EQ(own, m_doc.IsOwnFile(path)) << path;
+  EXPECT_TRUE(CK7QBldDocCore::SameFile(
+      File("a.k7q"),
+      m_dir.Path() + "/../" + std::filesystem::path(m_dir.Path()).filename().string() + "/a.k7q"));
+  EXPECT_FALSE(CK7QBldDocCore::SameFile(File("a.k7q"), File("b.k7q")));
+}
+
+TEST_F(DocumentSequenceTest, AStaleConvertedPageAtTheNewTitleIsNotSaved) {
+  BuildMacro("a");
+  ASSERT_TRUE(m_doc.Save(File("a.k7q")));
+  m_doc.SetPath(File("a.k7q"));
+  // Left from an earlier session: it would be saved instead of the page.
+  K7QWriteFile(File("b_HTML_REPORT.cvt"), "stale\r\n");
+  ASSERT_TRUE(m_doc.Save(File("b.k7q")));
+  ASSERT_TRUE(m_doc.RenameAfterSaveAs(File("b.k7q")));
+  EXPECT_FALSE(K7QFile::Exists(File("b_HTML_REPORT.cvt")));
+  ASSERT_TRUE(m_doc.Save(File("b.k7q")));
+  EXPECT_EQ(std::string::npos, K7QReadFile(File("b.k7q")).find("stale"));
+}
+
 }  // namespace

@@ -21,50 +21,12 @@
 #include "K7QBldPageDialog.h"
 #include "K7QBldPageEditing.h"
 #include "K7QBldVariable.h"
+#include "K7QDocumentFixture.h"
 #include "K7QGuiFixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-void SetPageEditor(const QString& value) {
-  QSettings appPaths(QSettings::IniFormat, QSettings::UserScope, "Halvard", "AppPaths");
-  appPaths.remove("qz71");
-  if (!value.isNull()) appPaths.setValue("qz71/default", value);
-}
-
-// A builder window on a copy of the shop profile, with file dialogs answered by the test.
-class DocumentTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Halvard", "K7QBld").clear();
-    m_profile = K7QCopyShopProfile(m_dir);
-    m_frame = std::make_unique<CMainFrame>(m_f.context);
-    m_frame->Document().SetFileChooser([this](CK7QBldDoc::FileDialog kind, const QString&) {
-      m_asked.push_back(kind);
-      return m_answer;
-    });
-    ASSERT_TRUE(m_frame->Document().OpenProfile(QString::fromStdString(m_profile)));
-  }
-  CK7QBldDoc& Doc() { return m_frame->Document(); }
-  std::string Page(const std::string& title, int side) {
-    return CK7QBldHTMLBlock::PageName(m_dir.Path(), title, side);
-  }
-
-  CK7QGuiFixture m_f;
-  CK7QTempDir m_dir;
-  std::string m_profile;
-  std::unique_ptr<CMainFrame> m_frame;
-  std::vector<CK7QBldDoc::FileDialog> m_asked;
-  QString m_answer;
-};
 
 TEST_F(DocumentTest, SaveOnANeverSavedDocumentIsSaveAs) {
   EXPECT_FALSE(m_frame->Action(CK7QBldDoc::kIdEditMacroText)->isEnabled());
@@ -119,7 +81,10 @@ TEST_F(DocumentTest, SaveAsMovesTheWorkingPagesAndReplacesAStaleOne) {
 }
 
 TEST_F(DocumentTest, ClosingLeavesOnlyMacroFilesBehind) {
-  const auto before = FilesIn(m_dir.Path());
+  auto before = K7QFilesIn(m_dir.Path());
+  // The folder's lock goes with the document.
+  ASSERT_EQ(before.front(), ".k7q.lock");
+  before.erase(before.begin());
   m_answer = QString::fromStdString(m_dir.File("shop.k7q"));
   ASSERT_TRUE(Doc().OnFileSaveAs());
   Doc().OnFileOpen();
@@ -128,7 +93,7 @@ TEST_F(DocumentTest, ClosingLeavesOnlyMacroFilesBehind) {
   auto expected = before;
   expected.push_back("shop.k7q");
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(FilesIn(m_dir.Path()), expected);
+  EXPECT_EQ(K7QFilesIn(m_dir.Path()), expected);
 }
 
 TEST_F(DocumentTest, ChangesAreOfferedForSavingBeforeNew) {
@@ -175,35 +140,12 @@ TEST_F(DocumentTest, AProfileThatCannotBeReadShows62321) {
 
 // ---- the page editor ----------------------------------------------------------
 
-class PageEditorTest : public DocumentTest {
- protected:
-  // A stand-in page editor: a script that runs `body` with the page as $1.
-  QString Editor(const std::string& name, const std::string& body) {
-    const std::string path = m_dir.File(name);
-    K7QWriteFile(path, "#!/bin/sh\n" + body + "\n");
-    ::chmod(path.c_str(), 0755);
-    return QString::fromStdString(path);
-  }
-  void WaitForEditor() {
-    QElapsedTimer clock;
-    clock.start();
-    while (m_frame->PageEditorRunning() && clock.elapsed() < 10000) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-      QThread::msleep(20);
-      m_frame->PollEditors();
-    }
-    ASSERT_FALSE(m_frame->PageEditorRunning());
-  }
-  CK7QBldPageDialog* ReportPage() {
-    m_frame->FormView().SelectItem(4);
-    return qobject_cast<CK7QBldPageDialog*>(m_frame->FormView().CurrentPanel());
-  }
-  void TearDown() override { SetPageEditor(QString()); }
-};
+using PageEditorTest = DocumentTest;
 
 TEST_F(PageEditorTest, AnEditedPageIsConvertedAndMarksTheDocument) {
   // Quoted in the entry, used without the quotes.
-  SetPageEditor("\"" + Editor("editor.sh", "sleep 1; printf '<P>added</P>\\r\\n' >> \"$1\"") + "\"");
+  K7QSetPageEditor("\"" + Script("editor.sh", "sleep 1; printf '<P>added</P>\\r\\n' >> \"$1\"") +
+                   "\"");
   CK7QBldPageDialog* page = ReportPage();
   ASSERT_NE(page, nullptr);
   const std::string path = page->PagePath().toStdString();
@@ -219,10 +161,11 @@ TEST_F(PageEditorTest, AnEditedPageIsConvertedAndMarksTheDocument) {
 }
 
 TEST_F(PageEditorTest, AnEditorThatSavesNothingLeavesTheDocumentUnmodifiedButConverted) {
-  SetPageEditor(Editor("noop.sh", "exit 0"));
+  K7QSetPageEditor(Script("noop.sh", "exit 0"));
   CK7QBldPageDialog* page = ReportPage();
   ASSERT_NE(page, nullptr);
-  const std::string converted = CK7QBldGroceries::ChangeExtension(page->PagePath().toStdString(), "htm", "cvt");
+  const std::string converted =
+      CK7QBldGroceries::ChangeExtension(page->PagePath().toStdString(), "htm", "cvt");
   ASSERT_TRUE(page->OnEdit());
   WaitForEditor();
   EXPECT_FALSE(Doc().IsModified());
@@ -244,7 +187,7 @@ TEST_F(PageEditorTest, AMacroWithLoopsSurvivesAnEditorRoundTripUnchanged) {
   // Reopen, edit the report page with an editor that changes nothing, save again.
   Doc().OnFileOpen();
   ASSERT_EQ(m_frame->Macro().Functions().GetCount(), functions);
-  SetPageEditor(Editor("noop.sh", "exit 0"));
+  K7QSetPageEditor(Script("noop.sh", "exit 0"));
   CK7QBldPageDialog* dialog = ReportPage();
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(dialog->OnEdit());
@@ -257,13 +200,13 @@ TEST_F(PageEditorTest, AMacroWithLoopsSurvivesAnEditorRoundTripUnchanged) {
 }
 
 TEST_F(PageEditorTest, MissingEntryAndUnstartableEditor) {
-  SetPageEditor(QString());
+  K7QSetPageEditor(QString());
   EXPECT_FALSE(m_frame->EditPage(4, QString::fromStdString(m_dir.File("p.htm"))));
   EXPECT_EQ(m_f.ui.Ids(), std::vector<unsigned>{62344});
   // An editor that cannot start opens the editor-path dialog until one starts.
-  SetPageEditor("/no/such/editor");
+  K7QSetPageEditor("/no/such/editor");
   QStringList offered;
-  const QString good = Editor("good.sh", "exit 0");
+  const QString good = Script("good.sh", "exit 0");
   m_frame->m_editorPathDialog = [&](const QString& current) {
     offered << current;
     return offered.size() == 1 ? QString("/still/missing") : good;
@@ -310,14 +253,26 @@ TEST_F(DocumentTest, VariableDialogRefusals) {
     unsigned message;
   };
   const Case refused[] = {
-      {"", "x", 62325},                  // empty name
-      {"  ", "x", 62325},                // blanks only
-      {"TAX", "", 62326},                // empty value
-      {"V_TAX", "1", 62368},             // the builder's prefix
-      {"price", "1", 62370},             // a column of the profile
-      {"K7Q_IMG_PATH", "img/", 62401},   // must begin with "/"
-      {"k7q_img_path", "/i mg/", 62401}, // no blank
+      {"", "x", 62325},                   // empty name
+      {"  ", "x", 62325},                 // blanks only
+      {"TAX", "", 62326},                 // empty value
+      {"V_TAX", "1", 62368},              // the builder's prefix
+      {"price", "1", 62370},              // a column of the profile
+      {"K7Q_IMG_PATH", "img/", 62401},    // must begin with "/"
+      {"k7q_img_path", "/i mg/", 62401},  // no blank
       {"K7Q_IMG_PATH", "/img:x/", 62401},
+      // The define section's own lines: the macro would not open with its profile.
+      {"DATABASE", "OTHER", 63100},
+      {"login", "x", 63100},
+      {"Password", "x", 63100},
+      {"clobtype", "x", 63100},
+      // What would cut the line or end the section when the macro is read again.
+      {"A=B", "1", 63101},
+      {"A\"B", "1", 63101},
+      {"A%}", "1", 63101},
+      {"TAX", "say \"hi\"", 63102},
+      {"TAX", "50%}", 63102},
+      {"TAX", "%{x", 63102},
   };
   for (const Case& c : refused) {
     m_f.ui.m_shown.clear();

@@ -3,14 +3,23 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
+#include <QTranslator>
 #include <QTreeWidget>
+#include <algorithm>
+#include <filesystem>
 
 #include "K7QBld.h"
+#include "K7QBldDoc.h"
 #include "K7QBldMainFrm.h"
 #include "K7QBldSettings.h"
 #include "K7QGuiFixture.h"
@@ -51,6 +60,113 @@ TEST(Startup, SecondInstanceShows62373AndOpensNoWindow) {
   CK7QBldApp third(TestOptions(ui2, lockDir));
   EXPECT_TRUE(third.InitInstance({}));
   third.ExitInstance();
+}
+
+TEST(Startup, OneBuilderPerUserWhateverTheRuntimeFolder) {
+  CK7QTempDir lockDir;
+  CK7QScriptedUi ui1, ui2;
+  auto options = TestOptions(ui1, lockDir);
+  options.lockFolder.clear();  // the default: in the home folder
+  CK7QBldApp first(options);
+  ASSERT_TRUE(first.InitInstance({}));
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(lockDir.Path()));
+  {
+    options.ui = &ui2;
+    CK7QBldApp second(options);
+    EXPECT_FALSE(second.InitInstance({}));
+    EXPECT_EQ(ui2.Ids(), std::vector<unsigned>{62373});
+  }
+  qputenv("XDG_RUNTIME_DIR", runtime);
+  first.ExitInstance();
+}
+
+TEST(Startup, CommandLineFailuresAreShownNotOnlyPrinted) {
+  CK7QTempDir lockDir;
+  const struct {
+    QStringList arguments;
+    unsigned message;
+  } cases[] = {
+      {{"missing.k7q"}, 63106},
+      {{"--profile", "missing.k7q_pro"}, 63106},
+      {{"--profile"}, 63105},
+      {{"a.k7q", "b.k7q"}, 63105},
+  };
+  for (const auto& c : cases) {
+    CK7QScriptedUi ui;
+    CK7QBldApp app(TestOptions(ui, lockDir));
+    EXPECT_FALSE(app.InitInstance(c.arguments));
+    EXPECT_EQ(ui.Ids(), std::vector<unsigned>{c.message}) << c.arguments.join(' ').toStdString();
+    EXPECT_EQ(ui.m_shown.at(0).icon, K7QIcon::Stop);
+    EXPECT_EQ(app.MainFrame(), nullptr);
+  }
+}
+
+TEST(Startup, AFailedCommandLineOpenLeavesNothingInTheProfileFolder) {
+  ClearSettings();
+  CK7QTempDir lockDir, folder;
+  const std::string profile = K7QCopyShopProfile(folder);
+  std::vector<std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(folder.Path()))
+    files.push_back(e.path().filename().string());
+  // A macro of another database.
+  K7QWriteFile(
+      folder.File("other.k7q"),
+      "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n%}\r\n"
+      "%DEFINE{\r\nDATABASE=\"OTHER\"\r\n%}\r\n%HTML(REPORT){\r\n<P>r</P>\r\n%}\r\n");
+  files.push_back("other.k7q");
+  CK7QScriptedUi ui;
+  CK7QBldApp app(TestOptions(ui, lockDir));
+  EXPECT_FALSE(app.InitInstance({"--profile", QString::fromStdString(profile),
+                                 QString::fromStdString(folder.File("other.k7q"))}));
+  // The open said why; no second box.
+  EXPECT_EQ(ui.Ids(), std::vector<unsigned>{62338});
+  const auto listing = [&folder] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder.Path()))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  std::sort(files.begin(), files.end());
+  // Nothing of the open is left, even before the exit; the folder's lock goes with it.
+  auto during = listing();
+  during.erase(std::remove(during.begin(), during.end(), ".k7q.lock"), during.end());
+  EXPECT_EQ(during, files);
+  app.ExitInstance();
+  EXPECT_EQ(listing(), files);
+}
+
+TEST(Startup, TheLastProfileOpensAgain) {
+  ClearSettings();
+  CK7QTempDir lockDir, folder;
+  const std::string profile = K7QCopyShopProfile(folder);
+  {
+    CK7QScriptedUi ui;
+    CK7QBldApp app(TestOptions(ui, lockDir));
+    ASSERT_TRUE(app.InitInstance({"--profile", QString::fromStdString(profile)}));
+    app.ExitInstance();
+  }
+  CK7QScriptedUi ui;
+  CK7QBldApp app(TestOptions(ui, lockDir));
+  ASSERT_TRUE(app.InitInstance({}));
+  EXPECT_TRUE(app.MainFrame()->Macro().Profile().IsLoaded());
+  EXPECT_EQ(app.MainFrame()->Document().ProfilePath().toStdString(), profile);
+  EXPECT_TRUE(ui.m_shown.empty());
+  app.ExitInstance();
+  ClearSettings();
+}
+
+TEST(Startup, QtsOwnButtonsSpeakTheProgramsLanguage) {
+  ASSERT_TRUE(CK7QBldApp::InstallQtTranslations(true));
+  QMessageBox box;
+  box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  const QString yes = box.button(QMessageBox::Yes)->text();
+  for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(t);
+    delete t;
+  }
+  EXPECT_TRUE(yes.contains(QString::fromUtf8("はい"))) << yes.toStdString();
 }
 
 TEST(Startup, ACrashedBuilderDoesNotBlockTheNext) {
@@ -120,18 +236,42 @@ TEST(WindowPos, NineNumbersAreIgnoredTenRestore) {
 TEST(WindowPos, RestoredAtStartWrittenAtClose) {
   CK7QGuiFixture f;
   ClearSettings();
-  SetValue(kSettings, "WindowPos", "0,1,-1,-1,-1,-1,30,40,530,440");
+  SetValue(kSettings, "WindowPos", "0,1,-1,-1,-1,-1,30,40,670,520");
   {
     CMainFrame frame(f.context);
     frame.RestoreAndShow();
-    EXPECT_EQ(frame.geometry().size(), QSize(500, 400));
+    EXPECT_EQ(frame.geometry().size(), QSize(640, 480));
     EXPECT_FALSE(frame.isMaximized());
     frame.close();
   }
   WindowPlacement written;
   ASSERT_TRUE(ParseWindowPos(Value(kSettings, "WindowPos"), written));
   EXPECT_EQ(written.showCmd, kShowNormal);
-  EXPECT_EQ(written.normal.size(), QSize(500, 400));
+  EXPECT_EQ(written.normal.size(), QSize(640, 480));
+
+  // Written without quotes, as a hand-edited file holds it: still read.
+  ClearSettings();
+  {
+    QFile ini(
+        QSettings(QSettings::IniFormat, QSettings::UserScope, "Halvard", "K7QBld").fileName());
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[Settings]\nWindowPos=0,1,-1,-1,-1,-1,30,40,670,520\n");
+  }
+  {
+    CMainFrame frame(f.context);
+    frame.RestoreAndShow();
+    EXPECT_EQ(frame.geometry().size(), QSize(640, 480));
+  }
+  // Off every screen: moved onto the visible one; closed minimised: opens normal.
+  for (const char* stored : {"0,1,-1,-1,-1,-1,5000,4000,5640,4480", "0,2,-1,-1,-1,-1,30,40,670,520",
+                             "0,1,-1,-1,-1,-1,-3000,-2000,-2360,-1520"}) {
+    SetValue(kSettings, "WindowPos", stored);
+    CMainFrame frame(f.context);
+    frame.RestoreAndShow();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(frame.geometry())) << stored;
+    EXPECT_FALSE(frame.isMinimized()) << stored;
+  }
 
   // Nine numbers: the default placement is kept.
   SetValue(kSettings, "WindowPos", "0,1,-1,-1,-1,-1,30,40,530");
@@ -172,7 +312,8 @@ TEST(Settings, DefaultsPointIntoTheInstallation) {
 
 TEST(Settings, RecentFilesKeepFourNewestFirst) {
   ClearSettings();
-  for (const char* f : {"/a.k7q", "/b.k7q", "/c.k7q", "/d.k7q", "/e.k7q", "/c.k7q"}) AddRecentFile(f);
+  for (const char* f : {"/a.k7q", "/b.k7q", "/c.k7q", "/d.k7q", "/e.k7q", "/c.k7q"})
+    AddRecentFile(f);
   EXPECT_EQ(RecentFiles(), (QStringList{"/c.k7q", "/e.k7q", "/d.k7q", "/b.k7q"}));
   EXPECT_EQ(Value(kRecentFiles, "File1"), "/c.k7q");
   ClearSettings();
@@ -219,7 +360,8 @@ TEST(GroceriesUi, CenterAndRunProgram) {
   window.show();
   CK7QBldGroceriesUi::CenterWindowOver(&window, &reference);
   const QRect r = reference.frameGeometry();
-  EXPECT_EQ(window.frameGeometry().left(), r.left() + (r.width() - window.frameGeometry().width()) / 2);
+  EXPECT_EQ(window.frameGeometry().left(),
+            r.left() + (r.width() - window.frameGeometry().width()) / 2);
 
   CK7QTempDir dir;
   QProcess* p = CK7QBldGroceriesUi::RunProgram(
