@@ -5,13 +5,14 @@
 #include <httplib.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "K7QBldCp932.h"
 #include "K7QBldFile.h"
@@ -25,6 +26,8 @@ namespace {
 constexpr unsigned kIdsNoSection = 63841;
 constexpr unsigned kIdsCannotListen = 63842;
 constexpr unsigned kIdsMacroUnreadable = 63840;
+// The data source refused the connection: the builder asks for a password.
+constexpr int kExitRefused = 4;
 constexpr const char* kHost = "127.0.0.1";
 constexpr const char* kPageType = "text/html; charset=Shift_JIS";
 
@@ -46,9 +49,10 @@ std::string ActionPath(std::string_view action) {
   return path;
 }
 
-// The actions of the forms in the macro's text: where the report is asked for.
-std::set<std::string> FormActions(const std::string& text) {
-  std::set<std::string> actions;
+// The actions of the forms in the macro's text, in their order: where the
+// report is asked for.
+std::vector<std::string> FormActions(const std::string& text) {
+  std::vector<std::string> actions;
   const std::string upper = K7QPreviewText::Upper(text);
   for (std::size_t form = upper.find("<FORM"); form != std::string::npos;
        form = upper.find("<FORM", form + 5)) {
@@ -71,9 +75,10 @@ std::set<std::string> FormActions(const std::string& text) {
     } else {
       while (q < end && text[q] != ' ' && text[q] != '\t') ++q;
     }
-    actions.insert(ActionPath(std::string_view(text).substr(p, q - p)));
+    const std::string path = ActionPath(std::string_view(text).substr(p, q - p));
+    if (std::find(actions.begin(), actions.end(), path) == actions.end()) actions.push_back(path);
   }
-  if (actions.empty()) actions.insert("/report");
+  if (actions.empty()) actions.push_back("/report");
   return actions;
 }
 
@@ -96,7 +101,9 @@ class CServer {
       return kExitFailed;
     }
     m_port = port;
-    std::printf("http://%s:%d/\n", kHost, port);
+    // The input page's address, then the report's (the first form's action).
+    std::printf("http://%s:%d/\nhttp://%s:%d%s\n", kHost, port, kHost, port,
+                m_actions.front().c_str());
     std::fflush(stdout);
 
     // SIGINT and SIGTERM end the server orderly; so does the end of standard
@@ -157,7 +164,7 @@ class CServer {
     }
     if (req.path == "/") {
       Page("INPUT", req, res);
-    } else if (m_actions.count(req.path)) {
+    } else if (std::find(m_actions.begin(), m_actions.end(), req.path) != m_actions.end()) {
       Page("REPORT", req, res);
     } else {
       Picture(req, res);
@@ -208,7 +215,7 @@ class CServer {
   int m_port;
   httplib::Server m_server;
   std::mutex m_mutex;
-  std::set<std::string> m_actions;
+  std::vector<std::string> m_actions;
 };
 
 int Serve(const K7QArgs& args) {
@@ -241,6 +248,7 @@ int Serve(const K7QArgs& args) {
   if (const std::string missing = setup.Check(); !missing.empty())
     return K7QUsageError("serve: " + missing + "\nusage: k7q " + kUsage);
   if (!setup.Load()) return kExitFailed;
+  if (!setup.CheckConnection()) return kExitRefused;
   CServer server(setup, port);
   return server.Run(watchStdin);
 }

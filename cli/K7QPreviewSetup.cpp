@@ -21,6 +21,7 @@ constexpr unsigned kIdsMacroUnreadable = 63840;
 constexpr unsigned kIdsPasswordUnreadable = 63843;
 constexpr unsigned kIdsNoDataSource = 63844;
 constexpr unsigned kIdsPageUnwritable = 63845;
+constexpr unsigned kIdsConnectionRefused = 63846;
 
 template <typename T>
 bool ParseCount(const std::string& text, T& value) {
@@ -146,6 +147,15 @@ bool CK7QPreviewSetup::Load() {
   if (!m_passwordGiven) m_password = define("PASSWORD", profile.Password());
   m_runner = std::make_unique<CK7QPreviewOdbcRunner>(dataSource, m_user, m_password);
   return true;
+}
+
+bool CK7QPreviewSetup::CheckConnection() {
+  std::string state;
+  std::string message;
+  if (m_runner->Check(m_options.limits.seconds, state, message)) return true;
+  m_ui.Message(kIdsConnectionRefused, K7QIcon::Stop);
+  std::fprintf(stderr, "k7q: %s %s\n", state.c_str(), K7QCp932::ToUtf8(message).c_str());
+  return false;
 }
 
 bool CK7QPreviewSetup::Reload() {

@@ -33,6 +33,10 @@ class CK7QPreviewSetup {
   // builder saves a new copy for each preview); false when it cannot be read.
   bool Reload();
 
+  // Connects to the data source now; false (with 63846 and the database's
+  // reason on standard error) when it refuses.
+  bool CheckConnection();
+
   const CK7QPreviewMacro& Macro() const { return m_macro; }
   CK7QPreviewInterpreter MakeInterpreter();
   CK7QConsoleUi& Ui() { return m_ui; }

@@ -17,6 +17,7 @@ namespace {
 constexpr SQLSMALLINT kMessageBuffer = 1025;
 constexpr SQLSMALLINT kNameBuffer = 512;
 constexpr std::size_t kPiece = 64 * 1024;
+constexpr std::size_t kFirstPiece = 256;
 
 std::string Utf8(const std::string& cp932) {
   std::string utf8;
@@ -169,25 +170,30 @@ std::string ColumnText(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT field) {
                      static_cast<std::size_t>(std::clamp<SQLSMALLINT>(length, 0, kNameBuffer - 1)));
 }
 
-// Reads the whole value of `column` of the current row; false after a failure.
-bool ReadValue(SQLHSTMT stmt, SQLUSMALLINT column, bool binary, std::string& out) {
+// Reads the whole value of `column` of the current row through `piece` (a
+// buffer kept for the whole statement); false after a failure.
+bool ReadValue(SQLHSTMT stmt, SQLUSMALLINT column, bool binary, std::string& piece,
+               std::string& out) {
   out.clear();
   const SQLSMALLINT cType = binary ? SQL_C_BINARY : SQL_C_CHAR;
-  std::string piece(kPiece, '\0');
+  // Some drivers fill the whole buffer given (strncpy): most values are
+  // short, so the first piece is small and the next ones grow.
+  std::size_t size = kFirstPiece;
   for (;;) {
     SQLLEN indicator = 0;
     const SQLRETURN rc = ::SQLGetData(stmt, column, cType, piece.data(),
-                                      static_cast<SQLLEN>(piece.size()), &indicator);
+                                      static_cast<SQLLEN>(size), &indicator);
     if (rc == SQL_NO_DATA) return true;
     if (!SQL_SUCCEEDED(rc)) return false;
     if (indicator == SQL_NULL_DATA) return true;
     // A character piece ends in a NUL that is not part of the value.
-    const std::size_t room = binary ? piece.size() : piece.size() - 1;
+    const std::size_t room = binary ? size : size - 1;
     const std::size_t got = (indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(room))
                                 ? room
                                 : static_cast<std::size_t>(indicator);
     out.append(piece.data(), got);
     if (rc == SQL_SUCCESS) return true;
+    size = std::min(size * 8, piece.size());
   }
 }
 
@@ -272,6 +278,15 @@ bool CK7QPreviewOdbcRunner::Connect(unsigned seconds, CK7QPreviewQueryResult& fa
   return true;
 }
 
+bool CK7QPreviewOdbcRunner::Check(unsigned seconds, std::string& state, std::string& message) {
+  if (m_connected) return true;
+  CK7QPreviewQueryResult failure;
+  if (Connect(seconds, failure)) return true;
+  state = failure.state;
+  message = failure.message;
+  return false;
+}
+
 CK7QPreviewQueryResult CK7QPreviewOdbcRunner::Run(const std::string& sql,
                                                   const CK7QPreviewLimits& limits) {
   CK7QPreviewQueryResult result;
@@ -317,6 +332,7 @@ CK7QPreviewQueryResult CK7QPreviewOdbcRunner::Run(const std::string& sql,
         result.columns.push_back(std::move(column));
       }
       std::string value;
+      std::string piece(kPiece, '\0');
       while (count > 0) {
         if (watch.Expired()) {
           result.timeLimitHit = true;
@@ -341,7 +357,7 @@ CK7QPreviewQueryResult CK7QPreviewOdbcRunner::Run(const std::string& sql,
         row.reserve(result.columns.size());
         for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(count); ++i) {
           const bool binary = result.columns[i - 1].kind == K7QPreviewColumnKind::Binary;
-          if (!ReadValue(stmt, i, binary, value)) {
+          if (!ReadValue(stmt, i, binary, piece, value)) {
             Diagnose(SQL_HANDLE_STMT, stmt, result);
             result.ok = false;
             break;

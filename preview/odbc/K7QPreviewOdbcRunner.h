@@ -26,6 +26,9 @@ class CK7QPreviewOdbcRunner : public IK7QPreviewQueryRunner {
   CK7QPreviewOdbcRunner& operator=(const CK7QPreviewOdbcRunner&) = delete;
 
   CK7QPreviewQueryResult Run(const std::string& sql, const CK7QPreviewLimits& limits) override;
+  // Connects now (within `seconds`) rather than at the first statement;
+  // false with the database's SQLSTATE and reason (CP932) when refused.
+  bool Check(unsigned seconds, std::string& state, std::string& message);
 
   // UTF-8 text as CP932, a character CP932 cannot hold as a character reference.
   static std::string ToPageText(const std::string& utf8);
