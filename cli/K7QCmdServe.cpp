@@ -58,8 +58,9 @@ std::vector<std::string> FormActions(const std::string& text) {
        form = upper.find("<FORM", form + 5)) {
     const std::size_t end = upper.find('>', form);
     if (end == std::string::npos) break;
-    std::size_t at = upper.find("ACTION", form);
-    if (at == std::string::npos || at > end) continue;
+    const std::size_t found = std::string_view(upper).substr(form, end - form).find("ACTION");
+    if (found == std::string_view::npos) continue;
+    const std::size_t at = form + found;
     std::size_t p = at + 6;
     while (p < end && (upper[p] == ' ' || upper[p] == '\t' || upper[p] == '\r' || upper[p] == '\n'))
       ++p;

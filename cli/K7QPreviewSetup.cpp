@@ -91,8 +91,8 @@ bool CK7QPreviewSetup::TakeOption(const K7QArgs& args, std::size_t& i, std::stri
   } else {
     std::string line;
     if (!FirstLine(value, line)) {
-      m_ui.Message(kIdsPasswordUnreadable, K7QIcon::Stop);
-      error = "--password-file " + value + ": cannot be read";
+      // A failure of the run (Load says so), not of the command line.
+      m_passwordFile = value;
     } else if (!K7QCp932::FromUtf8(line, m_password)) {
       error = "--password-file: not representable in CP932";
     }
@@ -125,6 +125,11 @@ bool CK7QPreviewSetup::ReadMacro() {
 }
 
 bool CK7QPreviewSetup::Load() {
+  if (!m_passwordFile.empty()) {
+    m_ui.Message(kIdsPasswordUnreadable, K7QIcon::Stop);
+    std::fprintf(stderr, "k7q: %s\n", m_passwordFile.c_str());
+    return false;
+  }
   CK7QBldGroceries groceries(m_ui);
   CK7QBldProfile profile(groceries);
   if (!profile.Read(m_profilePath)) {

@@ -55,6 +55,7 @@ class CK7QPreviewSetup {
   std::string m_password;
   bool m_userGiven = false;
   bool m_passwordGiven = false;
+  std::string m_passwordFile;  // a --password-file that could not be read
   CK7QPreviewOptions m_options;
   CK7QPreviewMacro m_macro;
   long long m_macroSize = -1;

@@ -1,5 +1,7 @@
 #include "K7QPreviewMacro.h"
 
+#include <algorithm>
+
 #include "K7QBldCp932.h"
 #include "K7QBldGroceries.h"
 #include "K7QPreviewText.h"
@@ -8,6 +10,9 @@ namespace {
 
 using K7QPreviewText::Trim;
 using K7QPreviewText::Upper;
+
+// How far an argument list or a condition may reach.
+constexpr std::size_t kMaxParenScan = 8192;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -108,6 +113,8 @@ class CK7QPreviewMacro::CParser {
   // For "%WORD" at `percent` followed by "(...)" and/or "{": the construct's end, or npos.
   std::size_t ConstructEnd(std::size_t percent) const;
 
+  // `stop` is End when reading goes on after the %ENDIF, else what ended the
+  // enclosing block inside the unclosed %IF.
   void ParseIf(K7QPreviewNodes& out, std::string& pending, Stop& stop);
   bool ParseCall(K7QPreviewNodes& out, std::string& pending);
   void ParseExec(K7QPreviewNodes& out);
@@ -160,7 +167,9 @@ void CK7QPreviewMacro::CParser::TakeDirective(std::string& pending, std::size_t 
 }
 
 std::size_t CK7QPreviewMacro::CParser::MatchParen(std::size_t open) const {
-  const std::size_t limit = LineEnd(open);
+  // Within the line and a few kilobytes: a long line full of unmatched "("
+  // must not make reading quadratic.
+  const std::size_t limit = std::min(LineEnd(open), open + kMaxParenScan);
   int depth = 0;
   bool quoted = false;
   for (std::size_t i = open; i < limit; ++i) {
@@ -350,9 +359,9 @@ void CK7QPreviewMacro::CParser::ParseIf(K7QPreviewNodes& out, std::string& pendi
   }
   node.closed = inner == Stop::Endif;
   out.push_back(std::move(node));
-  stop = node.closed ? Stop::End : inner;
-  if (!out.back().closed) stop = inner;
-  if (inner == Stop::Endif) stop = Stop::End;
+  // Without its %ENDIF the block's "%}" (or the text's end) that the branch
+  // met ends the enclosing block too.
+  stop = inner == Stop::Endif ? Stop::End : inner;
 }
 
 bool CK7QPreviewMacro::CParser::ParseCall(K7QPreviewNodes& out, std::string& pending) {

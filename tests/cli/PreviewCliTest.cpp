@@ -132,6 +132,7 @@ TEST_F(PreviewCli, InputPageNotesAndStatuses) {
   } cases[] = {
       {{"run", odd, "--profile", profile, "--section", "OTHER"}, 1},
       {{"run", dir.File("missing.k7q"), "--profile", profile}, 1},
+      {{"run", odd, "--profile", profile, "--password-file", dir.File("missing.pw")}, 1},
       {{"run", odd, "--profile", dir.File("missing.k7q_pro")}, 1},
       {{"run", odd}, 2},
       {{"run", "--profile", profile}, 2},
