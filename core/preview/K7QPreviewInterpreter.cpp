@@ -1,7 +1,10 @@
 #include "K7QPreviewInterpreter.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <functional>
 
 #include "K7QBldCp932.h"
 #include "K7QBldGroceries.h"
