@@ -23,6 +23,7 @@
 #include "K7QBldFile.h"
 #include "K7QBldFormView.h"
 #include "K7QBldPageEditing.h"
+#include "K7QBldPreview.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ constexpr unsigned kIdsConversionFailed = 62374;
 constexpr unsigned kIdsPageEditorStillOpen = 63103;
 constexpr unsigned kIdsEditedPageKept = 63108;
 constexpr int kIdAppAbout = 57664;
+// The object tree's item of the report page.
+constexpr int kReportItem = 4;
 constexpr int kIdAppExit = 57665;
 
 // The App Paths entry of the page editor: a group per program, holding the
@@ -49,6 +52,7 @@ CMainFrame::CMainFrame(CK7QBldContext& context, QWidget* parent)
   m_document = new CK7QBldDoc(context, *this);
   m_formView = new CK7QBldFormView(context, *this);
   setCentralWidget(m_formView);
+  m_preview = std::make_unique<CK7QBldPreview>(context, *this);
   CreateActions();
   m_context.groceriesUi.SetMainWindow(this);
   m_context.groceriesUi.SetModifiedHandler([this] { SetDocumentModified(); });
@@ -104,6 +108,10 @@ void CMainFrame::CreateActions() {
   view->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
   AddAction(CK7QBldDoc::kIdWriteConvertedCopy, "menu.file.export", "&Write Converted Copy...",
             [&doc] { doc.OnWriteConvertedCopy(); });
+  QAction* preview = AddAction(CK7QBldPreview::kIdPreview, "menu.file.preview",
+                               "Pre&view in Browser", [this] { m_preview->Show(); });
+  preview->setShortcut(Qt::Key_F5);
+  preview->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i) {
     AddAction(CK7QBldDoc::kIdFileMru1 + i, "menu.file.recent", "Recent File",
               [&doc, i] { doc.OnFileMru(i + 1); });
@@ -118,7 +126,7 @@ void CMainFrame::CreateActions() {
   QMenu* file = menuBar()->addMenu(m_context.Text("menu.file", "&File"));
   file->addActions({fileNew, fileOpen, fileSave, Action(CK7QBldDoc::kIdFileSaveAs)});
   file->addSeparator();
-  file->addActions({profile, view, Action(CK7QBldDoc::kIdWriteConvertedCopy)});
+  file->addActions({profile, view, preview, Action(CK7QBldDoc::kIdWriteConvertedCopy)});
   file->addSeparator();
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i)
     file->addAction(Action(CK7QBldDoc::kIdFileMru1 + i));
@@ -132,7 +140,7 @@ void CMainFrame::CreateActions() {
   tools->setObjectName(QStringLiteral("128"));
   tools->addActions({fileNew, fileOpen, fileSave});
   tools->addSeparator();
-  tools->addActions({profile, view});
+  tools->addActions({profile, view, preview});
   tools->addSeparator();
   tools->addAction(about);
   viewMenu->addAction(tools->toggleViewAction());
@@ -148,6 +156,7 @@ void CMainFrame::UpdateCommandStates() {
   const bool hasFile = m_document->HasFile();
   Action(CK7QBldDoc::kIdEditMacroText)->setEnabled(hasFile);
   Action(CK7QBldDoc::kIdWriteConvertedCopy)->setEnabled(hasFile);
+  Action(CK7QBldPreview::kIdPreview)->setEnabled(m_macro.Profile().IsLoaded());
   const QStringList recent = m_document->RecentList();
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i) {
     QAction* mru = Action(CK7QBldDoc::kIdFileMru1 + i);
@@ -243,6 +252,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
   K7QBldSettings::SetValue(K7QBldSettings::kSettings, QStringLiteral("WindowPos"),
                            K7QBldSettings::FormatWindowPos(CurrentPlacement()));
+  m_preview->Stop();
   m_document->OnCloseDocument();
   QMainWindow::closeEvent(event);
 }
@@ -403,19 +413,26 @@ void CMainFrame::FinishPageEdit(bool reselect) {
   StopTimer(m_pageTimerId);
   m_pageEditor.reset();
   ExpandSidePanel();
-  ConvertEditedPage();
+  const bool converted = ConvertEditedPage();
   if (reselect) m_formView->SelectItem(m_editedItemCode, true);
-  if (PageChangedSince(m_editedPage, m_pageSize, m_pageTime)) SetDocumentModified();
+  if (!PageChangedSince(m_editedPage, m_pageSize, m_pageTime)) return;
+  SetDocumentModified();
+  // A page the author changed may be looked at in the browser at once
+  // (not while the macro is on its way out).
+  if (converted && reselect)
+    m_preview->OfferAfterConversion(m_editedItemCode == kReportItem ? CK7QBldPreview::Page::Report
+                                                                    : CK7QBldPreview::Page::Input);
 }
 
-void CMainFrame::ConvertEditedPage() {
-  if (K7QConvertAfterEditing(m_macro, K7QToPath(m_editedPage))) return;
+bool CMainFrame::ConvertEditedPage() {
+  if (K7QConvertAfterEditing(m_macro, K7QToPath(m_editedPage))) return true;
   // The edited page stays for another try; the macro keeps its last good form.
   IK7QBldUserInterface& ui = m_context.Ui();
   ui.Prompt(kIdsConversionFailed,
             ui.String(kIdsConversionFailed) + "\n\n" + ui.String(kIdsEditedPageKept) + "\n" +
                 K7QToPath(m_editedPage),
             K7QIcon::Stop, K7QButtons::Ok);
+  return false;
 }
 
 bool CMainFrame::CopyLargeObjectFiles(const QString& pagePath) {

@@ -15,6 +15,7 @@
 class CK7QBldDoc;
 class CK7QBldEditorProcess;
 class CK7QBldFormView;
+class CK7QBldPreview;
 class QAction;
 struct CK7QBldContext;
 
@@ -39,6 +40,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   CK7QBldDoc& Document() { return *m_document; }
   CK7QBldFormView& FormView() { return *m_formView; }
   CK7QBldContext& Context() { return m_context; }
+  CK7QBldPreview& Preview() { return *m_preview; }
 
   // Applies the stored placement when it is valid, moved onto the visible
   // screen; a show command other than normal requested by the caller
@@ -94,7 +96,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
  private:
   void CreateActions();
   QAction* AddAction(int id, const char* key, const char* fallback, std::function<void()> handler);
-  void ConvertEditedPage();
+  bool ConvertEditedPage();
   // The page editor has ended: the side panel comes back and the page is converted.
   void FinishPageEdit(bool reselect);
   bool PageChangedSince(const QString& path, long long size, long long mtime) const;
@@ -105,6 +107,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   CK7QBldMacro m_macro;
   CK7QBldDoc* m_document = nullptr;
   CK7QBldFormView* m_formView = nullptr;
+  std::unique_ptr<CK7QBldPreview> m_preview;
   std::map<int, QAction*> m_actions;
 
   // The page editor and what it is editing.
