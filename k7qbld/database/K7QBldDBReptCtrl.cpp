@@ -259,6 +259,8 @@ void CK7QBldDBReptCtrl::SetKind(Kind kind) {
 }
 
 void CK7QBldDBReptCtrl::UpdateButtons() {
+  // Fields are filled while the page is being built.
+  if (!m_optionDrag) return;
   m_rowDrag->setEnabled(!Trimmed(m_rowName).isEmpty());
   m_tableDrag->setEnabled(!Trimmed(m_tableName).isEmpty());
   m_inputDrag->setEnabled(!Trimmed(m_inputName).isEmpty() && !Trimmed(m_inputAction).isEmpty());

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cstdio>
 
 CK7QBldImagePreview::CK7QBldImagePreview(QWidget* parent, const std::string* fragment)
     : CK7QBldDragButton(QString(), parent, fragment) {
