@@ -76,7 +76,9 @@ CK7QBldDBReptCtrl::CK7QBldDBReptCtrl(CK7QBldContext& context, IK7QBldFrame& fram
   m_kind->setObjectName(QString::number(kIdKind));
   const unsigned kinds[] = {kIdsRowLoop, kIdsTableLoop, kIdsInputForm, kIdsOptionLoop};
   for (int i = 0; i < 4; ++i) m_kind->addItem(m_context.String(kinds[i]), i + 1);
-  kindRow->addWidget(new QLabel(m_context.Text("repeat.kind", "&Kind:"), this));
+  auto* kindLabel = new QLabel(m_context.Text("repeat.kind", "&Kind:"), this);
+  kindLabel->setBuddy(m_kind);
+  kindRow->addWidget(kindLabel);
   kindRow->addWidget(m_kind, 1);
   layout->addLayout(kindRow);
   m_stack = new QStackedWidget(this);
@@ -137,6 +139,8 @@ QWidget* CK7QBldDBReptCtrl::MakeTablePage() {
   countRow->addWidget(m_columnCountEdit, 1);
   countRow->addWidget(m_columnSpin);
   form->addRow(m_context.Text("repeat.columns", "&Columns:"), countRow);
+  if (auto* label = qobject_cast<QLabel*>(form->labelForField(countRow)))
+    label->setBuddy(m_columnCountEdit);
   auto* rows = new QLineEdit(QStringLiteral("2"), box);
   rows->setObjectName(QString::number(kIdRowField));
   rows->setEnabled(false);

@@ -50,10 +50,11 @@ Qt::DropAction Run(QWidget* control, const std::string* text, bool notify) {
   if (notify && page && !page->DragStarting(control, id)) return Qt::IgnoreAction;
   if (!text || text->empty()) return Qt::IgnoreAction;
   QPointer<QWidget> source(control);
+  // Qt deletes the drag itself: on X11 only once the drop target has taken
+  // the data, which may be well after exec() returned.
   auto* drag = new QDrag(control);
   drag->setMimeData(MakeMimeData(*text));
   const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
-  drag->deleteLater();
   // The page may have gone while the drag ran its own event loop.
   if (source && page == PageOf(source)) page->DragFinished(source, id, action);
   return action;
