@@ -165,16 +165,22 @@ void CK7QBldDBTableColumn::ShowColumn(bool reframe) {
     default:
       break;
   }
-  // Kinds 0, 2 and 3 show their file as text.
+  // Kinds 0, 2 and 3 show their file as text. A text file is found as the
+  // profile finds it (inside its folder only); a file of kind 0 by its name.
+  const CK7QBldProfile& profile = m_frame.Macro().Profile();
   const std::string& reference = m_column->m_reference;
-  const std::string folder = m_frame.Macro().Profile().ProfileFolder();
+  std::string path = profile.ReferencePath(*m_column);
+  if (path.empty() && m_column->m_kind == kKindNone && !profile.ProfileFolder().empty() &&
+      K7QFile::IsSafeFileComponent(reference))
+    path = K7QFile::Join(profile.ProfileFolder(), reference);
   std::string bytes;
   bool read = false;
-  if (!reference.empty() && !folder.empty() && K7QFile::IsSafeFileComponent(reference)) {
+  if (!path.empty()) {
     try {
-      bytes = K7QFile::ReadAll(K7QFile::Join(folder, reference));
+      bytes = K7QFile::ReadAll(path);
       read = true;
     } catch (const CK7QBldFileException&) {
+      // Shown as unreadable below, whatever the cause.
     }
   }
   if (!read) {

@@ -226,6 +226,28 @@ TEST_F(RepeatPageTest, TheOptionListKeepsEachColumnOnceAndRemovesSelectedOnes) {
   EXPECT_EQ(List(R::kIdSelectedList)->item(1)->text(), "products.name");
 }
 
+// Tables whose names differ only in case are two tables of the profile, but
+// one option: names are compared ignoring case.
+TEST_F(RepeatPageTest, AColumnDifferingOnlyInCaseIsAddedOnce) {
+  std::string profile =
+      "Data_Base_Type {\r\nODBC\r\n}\r\nData_Base_Name {\r\nCASES\r\n}\r\n"
+      "Login {\r\nu\r\n}\r\nPassword {\r\np\r\n}\r\nInformation {\r\n";
+  for (const char* table : {"shop", "SHOP"}) {
+    std::string line = std::string(table) + std::string(19 - std::string(table).size(), ' ') +
+                       "id                 INTEGER            10          0      \r\n";
+    profile += line;
+  }
+  K7QWriteFile(m_dir.File("cases.k7q_pro"), profile + "}\r\n");
+  ASSERT_TRUE(Doc().OpenProfile(Path("cases.k7q_pro")));
+  auto* tables = Control<QComboBox>(Repeat(), R::kIdTableCombo);
+  ASSERT_EQ(tables->count(), 2);
+  AddColumns({0});
+  tables->setCurrentIndex(1);
+  AddColumns({0});
+  EXPECT_EQ(Repeat()->SelectedColumns(), K7QStringList{"shop.id"});
+  EXPECT_EQ(List(R::kIdSelectedList)->count(), 1);
+}
+
 TEST_F(RepeatPageTest, TextThatCp932CannotHoldIsRefused) {
   Type(R::kIdRowName, QString::fromUtf8("ループ😀"));
   EXPECT_FALSE(Drag(R::kIdRowDrag));
