@@ -10,6 +10,7 @@
 #include <QTranslator>
 #include <cstdio>
 
+#include "K7QBldDBSheet.h"
 #include "K7QBldDoc.h"
 #include "K7QBldFormView.h"
 #include "K7QBldGuiUi.h"
@@ -251,6 +252,10 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
   for (const auto& [code, name] : pages) {
     m_mainFrame->FormView().SelectItem(code, true);
     ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-%1").arg(QLatin1String(name)));
+  }
+  if (CK7QBldDBSheet* sheet = m_mainFrame->FormView().DatabaseSheet()) {
+    m_mainFrame->FormView().SelectItem(4, true);
+    ok &= sheet->TakeScreenshots(save);
   }
   CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
                      QString::fromStdString(m_language.Text("about.text")));

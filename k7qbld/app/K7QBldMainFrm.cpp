@@ -66,7 +66,8 @@ CMainFrame::CMainFrame(CK7QBldContext& context, QWidget* parent)
 }
 
 // The editors are detached programs: they run on when the window goes.
-CMainFrame::~CMainFrame() = default;
+// The database sheet points into the macro's profile: it goes first.
+CMainFrame::~CMainFrame() { m_formView->DestroyDatabaseSheet(); }
 
 QAction* CMainFrame::AddAction(int id, const char* key, const char* fallback,
                                std::function<void()> handler) {

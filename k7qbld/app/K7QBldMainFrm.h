@@ -88,6 +88,8 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   std::string MacroTitle() const override;
   QString DocumentTitle() const override;
   void SaveAs() override;
+  std::uint32_t SharedColor() const override { return m_sharedColor; }
+  void SetSharedColor(std::uint32_t color) override { m_sharedColor = color & 0xFFFFFF; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -124,4 +126,5 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   int m_pageTimerId = 0;
   int m_macroTimerId = 0;
   int m_takenWidth = 0;
+  std::uint32_t m_sharedColor = 0;
 };
