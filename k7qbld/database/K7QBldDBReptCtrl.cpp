@@ -104,6 +104,21 @@ QLineEdit* CK7QBldDBReptCtrl::AddEdit(QWidget* page, int id) {
   return edit;
 }
 
+QRadioButton* CK7QBldDBReptCtrl::AddMethodRow(QWidget* page, QFormLayout* form, int getId,
+                                              int postId) {
+  auto* methods = new QHBoxLayout;
+  auto* get = new QRadioButton(QStringLiteral("GET"), page);
+  get->setObjectName(QString::number(getId));
+  auto* post = new QRadioButton(QStringLiteral("POST"), page);
+  post->setObjectName(QString::number(postId));
+  get->setChecked(true);
+  methods->addWidget(get);
+  methods->addWidget(post);
+  methods->addStretch(1);
+  form->addRow(m_context.Text("repeat.method", "Method:"), methods);
+  return get;
+}
+
 CK7QBldDragButton* CK7QBldDBReptCtrl::AddDragButton(QWidget* page, int id, unsigned caption) {
   auto* button = new CK7QBldDragButton(
       m_context.Text("repeat.drag", "Drag into the page: %1").arg(m_context.String(caption)), page,
@@ -163,16 +178,7 @@ QWidget* CK7QBldDBReptCtrl::MakeInputPage() {
   m_inputAction = AddEdit(box, kIdInputAction);
   form->addRow(m_context.Text("repeat.inputname", "&Input name:"), m_inputName);
   form->addRow(m_context.Text("repeat.action", "&Action:"), m_inputAction);
-  auto* methods = new QHBoxLayout;
-  m_inputGet = new QRadioButton(QStringLiteral("GET"), box);
-  m_inputGet->setObjectName(QString::number(kIdInputGet));
-  auto* post = new QRadioButton(QStringLiteral("POST"), box);
-  post->setObjectName(QString::number(kIdInputPost));
-  m_inputGet->setChecked(true);
-  methods->addWidget(m_inputGet);
-  methods->addWidget(post);
-  methods->addStretch(1);
-  form->addRow(m_context.Text("repeat.method", "Method:"), methods);
+  m_inputGet = AddMethodRow(box, form, kIdInputGet, kIdInputPost);
   m_inputDrag = AddDragButton(box, kIdInputDrag, kIdsInputForm);
   form->addRow(m_inputDrag);
   return box;
@@ -188,16 +194,7 @@ QWidget* CK7QBldDBReptCtrl::MakeOptionPage() {
   form->addRow(m_context.Text("repeat.loopname", "&Loop name:"), m_optionName);
   form->addRow(m_context.Text("repeat.selectname", "S&elect name:"), m_selectName);
   form->addRow(m_context.Text("repeat.action", "&Action:"), m_optionAction);
-  auto* methods = new QHBoxLayout;
-  m_optionGet = new QRadioButton(QStringLiteral("GET"), box);
-  m_optionGet->setObjectName(QString::number(kIdOptionGet));
-  auto* post = new QRadioButton(QStringLiteral("POST"), box);
-  post->setObjectName(QString::number(kIdOptionPost));
-  m_optionGet->setChecked(true);
-  methods->addWidget(m_optionGet);
-  methods->addWidget(post);
-  methods->addStretch(1);
-  form->addRow(m_context.Text("repeat.method", "Method:"), methods);
+  m_optionGet = AddMethodRow(box, form, kIdOptionGet, kIdOptionPost);
   m_tableCombo = new QComboBox(box);
   m_tableCombo->setObjectName(QString::number(kIdTableCombo));
   m_tableCombo->setModel(new CTableNames(m_frame.Macro().Profile(), m_tableCombo));

@@ -10,6 +10,7 @@ class CK7QBldDragButton;
 class IK7QBldFrame;
 class QButtonGroup;
 class QComboBox;
+class QFormLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -85,6 +86,8 @@ class CK7QBldDBReptCtrl : public QWidget, public IK7QBldDragPage {
   QWidget* MakeOptionPage();
   QLineEdit* AddEdit(QWidget* page, int id);
   CK7QBldDragButton* AddDragButton(QWidget* page, int id, unsigned caption);
+  // The GET/POST choice of a form on `page`; returns GET, which is chosen.
+  QRadioButton* AddMethodRow(QWidget* page, QFormLayout* form, int getId, int postId);
   void OnColumnCountEdited(const QString& text);
   void UpdateButtons();
   // Trimmed CP932 text of a field; false (with a message) when CP932 cannot hold it.
