@@ -360,6 +360,23 @@ bool CMainFrame::ViewMacro(const QString& macroPath, const QString& title) {
   return true;
 }
 
+bool CMainFrame::ViewPageText(const QString& pagePath, const QString& title) {
+  const QString editor =
+      K7QBldSettings::Value(K7QBldSettings::kFilePath, QStringLiteral("EditorPath"));
+  const QString commandLine = QStringLiteral("\"%1\" \"%2\" -t %3").arg(editor, pagePath, title);
+  PageTextEditor watched;
+  watched.process = std::make_unique<CK7QBldEditorProcess>();
+  if (!watched.process->Start(commandLine)) {
+    m_context.Ui().Message(kIdsCannotStartEditor, K7QIcon::Stop);
+    return false;
+  }
+  watched.page = pagePath;
+  if (!K7QFile::Status(K7QToPath(pagePath), watched.size, watched.time)) watched.size = 0;
+  m_pageTextEditors.push_back(std::move(watched));
+  if (!m_macroTimerId) m_macroTimerId = startTimer(kPollMs);
+  return true;
+}
+
 bool CMainFrame::PageChangedSince(const QString& path, long long size, long long mtime) const {
   long long nowSize = 0;
   long long nowTime = 0;
@@ -395,7 +412,16 @@ void CMainFrame::PollEditors() {
     m_macroCheckPending = false;
     m_document->CheckMacroOnDisk();
   }
-  if (m_macroEditors.empty() && !m_macroCheckPending) StopTimer(m_macroTimerId);
+  for (auto it = m_pageTextEditors.begin(); it != m_pageTextEditors.end();) {
+    if (it->process->IsRunning()) {
+      ++it;
+      continue;
+    }
+    if (PageChangedSince(it->page, it->size, it->time)) SetDocumentModified();
+    it = m_pageTextEditors.erase(it);
+  }
+  if (m_macroEditors.empty() && !m_macroCheckPending && m_pageTextEditors.empty())
+    StopTimer(m_macroTimerId);
   m_polling = false;
 }
 
