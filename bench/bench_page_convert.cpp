@@ -1,9 +1,13 @@
 // Converting report pages after editing: 100 KB, 1 MB and 10 MB pages with a
-// table loop every few KB. Besides the Google Benchmark runs, two modes serve
+// table loop every few KB, their markup as the builder writes it or as an
+// HTML tidier leaves it; and refusing a page of 100,000 value tags that are
+// never closed. Besides the Google Benchmark runs, two modes serve
 // bench/page_convert_vs_sed.sh:
-//   bench_page_convert --write-pages DIR   writes DIR/page_100k.htm, _1m, _10m
+//   bench_page_convert --write-pages DIR   writes DIR/page_100k.htm, _1m, _10m, the same as
+//                                          page_tidied_*.htm, and unclosed_100000.htm
 //   bench_page_convert --convert PAGE N    converts PAGE N times, prints the best wall
 //                                          and the best CPU seconds (user + system)
+//   bench_page_convert --refuse PAGE N     the same for a page that conversion refuses
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -33,23 +37,49 @@ class CQuietUi : public IK7QBldUserInterface {
   int SelectPreviousObject() override { return 0; }
 };
 
+// How the page's markup is written: as the builder's fragments drop it, or
+// as an HTML tidier leaves it (lower case, attributes reordered and quoted
+// otherwise, tags wrapped over lines, "<img ... />").
+enum class Markup { Canonical, Tidied };
+
 // About 4.5 KB of text, then a table loop of about 700 bytes: a loop every 5 KB.
-std::string Unit(int n) {
-  static const std::string filler = [] {
-    std::string text;
-    // "ソフト" in CP932: its first character's trail byte is a backslash.
-    const std::string so = "\x83\x5C\x83\x74\x83\x67";
-    while (text.size() < 4500)
-      text += "<P>Plain text of the page, " + so +
-              " with an anchor <A href=\"x.htm\">here</A>.</P>\r\n";
-    return text;
-  }();
-  auto tag = [](const char* variable, const char* shown) {
+std::string Unit(int n, Markup markup) {
+  const bool tidied = markup == Markup::Tidied;
+  static const std::string filler[2] = {
+      [] {
+        std::string text;
+        // "ソフト" in CP932: its first character's trail byte is a backslash.
+        const std::string so = "\x83\x5C\x83\x74\x83\x67";
+        while (text.size() < 4500)
+          text += "<P>Plain text of the page, " + so +
+                  " with an anchor <A href=\"x.htm\">here</A>.</P>\r\n";
+        return text;
+      }(),
+      [] {
+        std::string text;
+        const std::string so = "\x83\x5C\x83\x74\x83\x67";
+        while (text.size() < 4500)
+          text += "<p>Plain text of the page, " + so +
+                  "\r\nwith an anchor <a\r\nhref='x.htm'>here</a>.</p>\r\n";
+        return text;
+      }()};
+  auto tag = [tidied](const char* variable, const char* shown) {
+    if (tidied)
+      return std::string("<k7q\r\nmacro=\"$(V_") + variable + ")\"><font color=\r\n\"#800080\">" +
+             shown + "</font></k7q>";
     return std::string("<K7Q macro=\"$(V_") + variable + ")\"><FONT color=\"#800080\">" + shown +
            "</FONT></K7Q>";
   };
   const std::string name = "L" + std::to_string(n);
-  return filler + "<IMG src=\"k7q_loop_start.gif\" alt=\"TABLE:" + name +
+  if (tidied)
+    return filler[1] + "<img height=\"11\" width=\"436\"\r\nalt=\"TABLE:" + name +
+           "\" src=\"k7q_loop_start.gif\" />\r\n<table border='1'>\r\n<tr>\r\n"
+           "<th>Name</th>\r\n<th>Price</th>\r\n<th>Stock</th>\r\n</tr>\r\n<tr>\r\n<td>" +
+           tag("products.name", "Tea") + "</td>\r\n<td>" + tag("products.price", "480.00") +
+           "</td>\r\n<td><a href=\r\n\"item?id=$(V_products.id)\">" + tag("products.stock", "12") +
+           "</a></td>\r\n</tr>\r\n</table>\r\n"
+           "<img src=k7q_loop_end.gif\r\nwidth=438 height=10 />\r\n";
+  return filler[0] + "<IMG src=\"k7q_loop_start.gif\" alt=\"TABLE:" + name +
          "\" height=\"11\" width=\"436\">\r\n\r\n<TABLE border=\"1\">\r\n    <TR>\r\n"
          "        <TH>Name</TH>\r\n        <TH>Price</TH>\r\n        <TH>Stock</TH></TR>\r\n"
          "    <TR>\r\n        <TD>" +
@@ -60,10 +90,19 @@ std::string Unit(int n) {
          "<IMG src=\"k7q_loop_end.gif\" height=\"10\" width=\"438\">\r\n";
 }
 
-std::string MakePage(std::size_t size) {
-  std::string page = "<HTML><BODY>\r\n";
-  for (int n = 0; page.size() < size; ++n) page += Unit(n);
-  return page + "</BODY></HTML>\r\n";
+std::string MakePage(std::size_t size, Markup markup = Markup::Canonical) {
+  std::string page = markup == Markup::Tidied ? "<html><body>\r\n" : "<HTML><BODY>\r\n";
+  for (int n = 0; page.size() < size; ++n) page += Unit(n, markup);
+  return page + (markup == Markup::Tidied ? "</body></html>\r\n" : "</BODY></HTML>\r\n");
+}
+
+// A loop whose value tags the editor never closed: conversion refuses it
+// (62361) after one pass, however many there are.
+std::string UnclosedValueTags(int count) {
+  std::string page = "<HTML><BODY>\r\n<IMG src=\"k7q_loop_start.gif\" alt=\"ROW:L\">\r\n";
+  for (int i = 0; i < count; ++i)
+    page += "<P><K7Q macro=\"$(V_products.name)\"><FONT color=\"#800080\">Tea</FONT>\r\n";
+  return page + "<IMG src=\"k7q_loop_end.gif\">\r\n</BODY></HTML>\r\n";
 }
 
 // One conversion as after editing: the page is read, validated and cut into
@@ -119,9 +158,7 @@ void BM_ConvertText(benchmark::State& state) {
   CK7QBldPageConverter converter(macro);
   for (auto _ : state) {
     CK7QBldPageConverter::Conversion conversion;
-    if (CK7QBldPageConverter::ValidatePage(text) != kPageValid ||
-        !converter.ConvertText(text, conversion))
-      state.SkipWithError("conversion failed");
+    if (!converter.ConvertText(text, conversion)) state.SkipWithError("conversion failed");
     benchmark::DoNotOptimize(conversion);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
@@ -133,16 +170,40 @@ BENCHMARK(BM_ConvertText)
     ->Arg(10 << 20)
     ->Unit(benchmark::kMillisecond);
 
+// The refusal of a loop whose value tags are never closed.
+void BM_RefuseUnclosedValueTags(benchmark::State& state) {
+  const std::string text = UnclosedValueTags(static_cast<int>(state.range(0)));
+  CQuietUi ui;
+  CK7QBldGroceries groceries(ui);
+  CK7QBldMacro macro(groceries);
+  CK7QBldPageConverter converter(macro);
+  for (auto _ : state) {
+    CK7QBldPageConverter::Conversion conversion;
+    if (converter.ConvertText(text, conversion)) state.SkipWithError("converted");
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_RefuseUnclosedValueTags)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Arg(100000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
 int WritePages(const std::string& dir) {
   for (const auto& [name, size] :
        {std::pair{"100k", 100 << 10}, std::pair{"1m", 1 << 20}, std::pair{"10m", 10 << 20}}) {
     K7QFile::WriteAll(dir + "/page_" + name + ".htm", MakePage(static_cast<std::size_t>(size)));
+    K7QFile::WriteAll(dir + "/page_tidied_" + name + ".htm",
+                      MakePage(static_cast<std::size_t>(size), Markup::Tidied));
   }
+  K7QFile::WriteAll(dir + "/unclosed_100000.htm", UnclosedValueTags(100000));
   return 0;
 }
 
-// Best of `runs` conversions of a copy of `source` (the conversion rewrites the page).
-int TimeConversion(const std::string& source, int runs) {
+// Best of `runs` conversions of a copy of `source` (the conversion rewrites the page);
+// with `refused` each must be refused, else each must succeed.
+int TimeConversion(const std::string& source, int runs, bool refused) {
   const std::string folder = ScratchFolder();
   const std::string page = folder + "/page.htm";
   const std::string text = K7QFile::ReadAll(source);
@@ -153,7 +214,7 @@ int TimeConversion(const std::string& source, int runs) {
     K7QStringList components;
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
-    if (!ConvertOnce(page, components)) return 1;
+    if (ConvertOnce(page, components) == refused) return 1;
     const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     RemoveAll(components);
@@ -170,7 +231,9 @@ int TimeConversion(const std::string& source, int runs) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--write-pages") == 0) return WritePages(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "--convert") == 0)
-    return TimeConversion(argv[2], std::atoi(argv[3]));
+    return TimeConversion(argv[2], std::atoi(argv[3]), false);
+  if (argc == 4 && std::strcmp(argv[1], "--refuse") == 0)
+    return TimeConversion(argv[2], std::atoi(argv[3]), true);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -1,4 +1,5 @@
 // k7q macro: open a macro as the builder does (show what was read, or save it again).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,41 +13,16 @@
 #include "K7QBldGroceries.h"
 #include "K7QBldMacro.h"
 #include "K7QCommand.h"
-#include "K7QWorkFolder.h"
 #include "K7QConsoleUi.h"
+#include "K7QWorkFolder.h"
 
 namespace {
-
-// Tab, line feed, carriage return and backslash as \t, \n, \r and \\, so a
-// record stays on its line; a backslash that is a trail byte stays as it is.
-std::string Escape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t len = K7QCp932::CharLength(text, i);
-    if (len == 2) {
-      out.append(text, i, 2);
-    } else if (text[i] == '\t') {
-      out += "\\t";
-    } else if (text[i] == '\n') {
-      out += "\\n";
-    } else if (text[i] == '\r') {
-      out += "\\r";
-    } else if (text[i] == '\\') {
-      out += "\\\\";
-    } else {
-      out += text[i];
-    }
-    i += len;
-  }
-  return out;
-}
 
 void Record(const std::vector<std::string>& fields) {
   std::string line;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) line += '\t';
-    line += Escape(fields[i]);
+    line += K7QEscapeField(fields[i]);
   }
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -114,11 +90,14 @@ int RunMacro(const K7QArgs& args) {
   const std::string macroPath = args[1];
   std::string profilePath;
   std::string outPath;
+  bool yes = false;
   for (std::size_t i = 2; i < args.size(); ++i) {
     if (args[i] == "--profile" && i + 1 < args.size()) {
       profilePath = args[++i];
     } else if (args[i] == "-o" && i + 1 < args.size() && resave) {
       outPath = args[++i];
+    } else if (args[i] == "--yes") {
+      yes = true;
     } else {
       return K7QUsageError("macro: unexpected argument '" + args[i] + "'");
     }
@@ -132,6 +111,9 @@ int RunMacro(const K7QArgs& args) {
     return kExitFailed;
   }
   CK7QConsoleUi ui;
+  // "Open it anyway?" for a file without the builder's mark is answered
+  // Yes only when asked for; a script never consents by accident.
+  if (yes) ui.SetAnswer(kIdYes);
   const CK7QBldGroceries groceries(ui);
   CK7QBldMacro macro(groceries);
   CK7QBldLock folderLock;
@@ -153,9 +135,18 @@ int RunMacro(const K7QArgs& args) {
     document.DeleteWorkingFiles();
     return kExitFailed;
   }
+  // Every message of the open but the question answered Yes told of a part
+  // of the macro that was left out or changed: saving would lose it.
+  const bool complete = std::all_of(ui.Shown().begin(), ui.Shown().end(),
+                                    [](unsigned id) { return id == kIdsNotBuilderMacro; });
   int status = kExitOk;
+  if (!complete) {
+    std::fprintf(stderr, "k7q: macro: %s: not all of the macro could be read%s\n",
+                 macroPath.c_str(), resave ? "; nothing written" : "");
+    status = kExitFailed;
+  }
   if (resave) {
-    if (!document.Save(outPath)) status = kExitFailed;
+    if (complete && !document.Save(outPath)) status = kExitFailed;
   } else {
     Show(macro);
   }
@@ -164,8 +155,8 @@ int RunMacro(const K7QArgs& args) {
 }
 
 const K7QRegisterCommand kRegister("macro",
-                                   "macro show MACRO --profile PROFILE\n"
-                                   "macro resave MACRO --profile PROFILE -o OUT",
+                                   "macro show MACRO --profile PROFILE [--yes]\n"
+                                   "macro resave MACRO --profile PROFILE -o OUT [--yes]",
                                    RunMacro);
 
 }  // namespace

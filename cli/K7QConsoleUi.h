@@ -8,7 +8,9 @@
 #include "K7QBldUserInterface.h"
 
 // The user interface of the command-line tool: messages go to standard error
-// with their number and text; questions get a fixed answer, Yes unless set.
+// with their number and text. A question is asked on the terminal when
+// there is one; without one it is answered No (Cancel), unless an answer was
+// set (a command's --yes), so that a script never consents by accident.
 class CK7QConsoleUi : public IK7QBldUserInterface {
  public:
   CK7QConsoleUi();
@@ -19,6 +21,7 @@ class CK7QConsoleUi : public IK7QBldUserInterface {
   int SelectNextObject() override { return 0; }
   int SelectPreviousObject() override { return 0; }
 
+  // Answers every question with `answer` (kIdYes, kIdNo) instead of asking.
   void SetAnswer(int answer) { m_answer = answer; }
   bool Modified() const { return m_modified; }
   // Message numbers shown so far, in order.
@@ -27,8 +30,10 @@ class CK7QConsoleUi : public IK7QBldUserInterface {
   bool ErrorShown() const { return m_errorShown; }
 
  private:
+  int Ask(K7QButtons buttons) const;
+
   CK7QBldLanguage m_language;
-  int m_answer = kIdYes;
+  int m_answer = 0;  // 0: ask the terminal, or No without one
   bool m_modified = false;
   bool m_errorShown = false;
   std::vector<unsigned> m_shown;

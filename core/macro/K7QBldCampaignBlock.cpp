@@ -1,12 +1,15 @@
 #include "K7QBldCampaignBlock.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <new>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "K7QBldCp932.h"
 #include "K7QBldFile.h"
+#include "K7QBldFunctionName.h"
 #include "K7QBldGroceries.h"
 #include "K7QBldNameKey.h"
 #include "K7QBldStack.h"
@@ -17,6 +20,7 @@ constexpr std::string_view kStartMarker = "<!-- CAMP Start ";
 constexpr std::string_view kEndMarker = "<!-- CAMP End -->";
 constexpr std::string_view kCommentOpen = "<!-- ";
 constexpr std::string_view kCommentClose = " -->";
+constexpr std::string_view kKeyNumber = "@RZV_ASSIGN(CAMP_NUMBER, \"";
 constexpr std::string_view kKeyStart = "@RZV_ASSIGN(CAMP_START, \"";
 constexpr std::string_view kKeyEnd = "@RZV_ASSIGN(CAMP_END, \"";
 constexpr std::string_view kKeyTable1 = "@RZV_ASSIGN(CAMP_TABLE1, \"";
@@ -44,48 +48,30 @@ std::string QuotedValue(std::string_view line, std::size_t keyAt, std::size_t ke
   return std::string(line.substr(from, close - from));
 }
 
-// Bytes that may stand in a called function's name between "@" and "()".
-bool IsCallNameByte(unsigned char c) {
-  if (c <= 0x20 || c == 0x7F) return false;
-  switch (c) {
-    case '(':
-    case ')':
-    case '@':
-    case '<':
-    case '>':
-    case '"':
-    case '\'':
-    case '=':
-    case ',':
-    case ';':
-    case '/':
-      return false;
-    default:
-      return true;
+// The calls "@NAME()" of `text` whose NAME is a function, in order: the
+// position of each "@" and its name.
+std::vector<std::pair<std::size_t, std::string_view>> FindCalls(
+    std::string_view text, const CK7QBldCampaignBlock::IsFunction& isFunction, bool firstOnly) {
+  std::vector<std::pair<std::size_t, std::string_view>> calls;
+  for (std::size_t at = K7QCp932::Find(text, '@'); at != std::string_view::npos;
+       at = K7QCp932::Find(text, '@', at + 1)) {
+    const std::size_t length = K7QFunctionName::CallNameLength(text, at);
+    if (length == 0) continue;
+    const std::string_view name = text.substr(at + 1, length);
+    if (!isFunction(name)) continue;
+    calls.emplace_back(at, name);
+    if (firstOnly) break;
+    at += length;
   }
+  return calls;
 }
 
-// Position of the "@" of the first call "@NAME()" whose NAME is a function;
-// npos when there is none.
-std::size_t FindFirstCall(std::string_view text, const CK7QBldCampaignBlock::IsFunction& isFunction,
-                          std::string* name) {
-  std::size_t from = 0;
-  for (std::size_t at = K7QCp932::Find(text, '@', from); at != std::string_view::npos;
-       at = K7QCp932::Find(text, '@', from)) {
-    std::size_t i = at + 1;
-    while (i < text.size() && IsCallNameByte(static_cast<unsigned char>(text[i]))) {
-      i += K7QCp932::CharLength(text, i);
-    }
-    if (i > at + 1 && text.substr(i, 2) == "()") {
-      const std::string_view candidate = text.substr(at + 1, i - at - 1);
-      if (isFunction(candidate)) {
-        if (name) name->assign(candidate);
-        return at;
-      }
-    }
-    from = at + 1;
+bool HasBareLineFeed(std::string_view text) {
+  for (std::size_t lf = text.find('\n'); lf != std::string_view::npos;
+       lf = text.find('\n', lf + 1)) {
+    if (lf == 0 || text[lf - 1] != '\r') return true;
   }
-  return std::string_view::npos;
+  return false;
 }
 
 // Calls `visit(content, lineEnd)` for each line of `text`, where `lineEnd`
@@ -111,6 +97,12 @@ void ForEachLine(std::string_view text, Visit visit) {
 int CK7QBldCampaignBlock::Add(std::time_t start, std::time_t end, const std::string& function,
                               const std::string& table1, const std::string& table2,
                               const std::string& comment) {
+  // A time the macro cannot carry as "YYYYMMDD" would be read back as another day.
+  if (!CK7QBldCampaignEntry::IsDate(CK7QBldCampaignEntry::FormatDate(start)) ||
+      !CK7QBldCampaignEntry::IsDate(CK7QBldCampaignEntry::FormatDate(end))) {
+    m_groceries.Ui().Message(kIdsCampaignDateRefused);
+    return -1;
+  }
   try {
     CK7QBldCampaignEntry entry;
     entry.Set(GetCount() + 1, start, end, function, table1, table2, comment);
@@ -126,6 +118,11 @@ void CK7QBldCampaignBlock::Modify(int index, std::time_t start, std::time_t end,
                                   const std::string& function, const std::string& table1,
                                   const std::string& table2, const std::string& comment) {
   if (index < 0 || index >= GetCount()) return;
+  if (!CK7QBldCampaignEntry::IsDate(CK7QBldCampaignEntry::FormatDate(start)) ||
+      !CK7QBldCampaignEntry::IsDate(CK7QBldCampaignEntry::FormatDate(end))) {
+    m_groceries.Ui().Message(kIdsCampaignDateRefused);
+    return;
+  }
   try {
     m_entries[static_cast<std::size_t>(index)].Set(index + 1, start, end, function, table1, table2,
                                                    comment);
@@ -166,32 +163,86 @@ CK7QBldSQL::CampaignContext CK7QBldCampaignBlock::GetCampaignContext(
   return context;
 }
 
+std::string CK7QBldCampaignBlock::TextOf(std::size_t index) const {
+  std::string text = m_entries[index].CampaignText();
+  if (m_lineEnd != "\n") CK7QBldGroceries::ReplaceAll(text, "\n", m_lineEnd);
+  return text;
+}
+
 std::string CK7QBldCampaignBlock::InsertCampaignText(std::string_view section,
-                                                     const IsFunction& isFunction) const {
-  std::string name;
-  const std::size_t at = FindFirstCall(section, isFunction, &name);
-  if (at == std::string_view::npos) return std::string(section);
-  const std::string campaign = GetCampaignText(name);
+                                                     const IsFunction& isFunction,
+                                                     std::vector<bool>* written) const {
+  const auto calls = FindCalls(section, isFunction, false);
+  if (calls.empty()) return std::string(section);
+  // The first campaign of each function is the one its calls get.
+  std::unordered_map<std::string, std::size_t> campaignOf;
+  for (std::size_t i = m_entries.size(); i-- > 0;)
+    campaignOf[K7QBldNameKey(m_entries[i].Function())] = i;
+  const bool bareLineFeeds = m_lineEnd == "\n";
   std::string out;
-  out.reserve(section.size() + campaign.size() + 1);
-  out.append(section.substr(0, at));
-  out.append(campaign);
-  out.push_back('\n');
-  out.append(section.substr(at));
+  out.reserve(section.size() + 512);
+  std::size_t pos = 0;
+  std::string owner;  // whose table the text so far has set
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    const auto& [at, name] = calls[i];
+    const std::string key = K7QBldNameKey(name);
+    const auto found = key == owner ? campaignOf.end() : campaignOf.find(key);
+    const std::string campaign = found == campaignOf.end() ? std::string() : TextOf(found->second);
+    if (i > 0 && campaign.empty()) continue;
+    out.append(section, pos, at - pos);
+    if (i == 0 && bareLineFeeds) {
+      out += campaign;
+      out += '\n';
+    } else {
+      if (i == 0) out += "\r\n";
+      if (!campaign.empty()) {
+        out += campaign;
+        out += "\r\n";
+      }
+    }
+    if (!campaign.empty()) {
+      owner = key;
+      if (written) (*written)[found->second] = true;
+    }
+    pos = at;
+  }
+  out.append(section, pos, std::string_view::npos);
   return out;
 }
 
+void CK7QBldCampaignBlock::InsertCampaignTexts(std::string& input, std::string& report,
+                                               const IsFunction& isFunction) const {
+  std::vector<bool> written(m_entries.size(), false);
+  if (!input.empty()) input = InsertCampaignText(input, isFunction, &written);
+  report = InsertCampaignText(report, isFunction, &written);
+  std::string rest;
+  for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    if (written[i]) continue;
+    rest += TextOf(i);
+    rest += "\r\n";
+  }
+  if (rest.empty()) return;
+  // In front of the line that closes the report section.
+  const std::size_t header = report.find("%HTML(REPORT){");
+  std::size_t close = header == std::string::npos ? std::string::npos : report.find("\n%}", header);
+  close = close == std::string::npos ? report.size() : close + 1;
+  report.insert(close, rest);
+}
+
 bool CK7QBldCampaignBlock::RemoveCallBreak(std::string& section, const IsFunction& isFunction) {
-  const std::size_t at = FindFirstCall(section, isFunction, nullptr);
-  if (at == std::string::npos || at == 0 || section[at - 1] != '\n') return false;
-  // Only a bare line feed is the inserted one; the text itself is written
-  // with CR LF line ends.
-  if (at >= 2 && section[at - 2] == '\r') return false;
-  section.erase(at - 1, 1);
+  const auto calls = FindCalls(section, isFunction, true);
+  if (calls.empty()) return false;
+  const std::size_t at = calls.front().first;
+  if (at == 0 || section[at - 1] != '\n') return false;
+  // An earlier builder's break is a bare line feed after text with CR LF
+  // line ends; this one's is CR LF.
+  const std::size_t length = at >= 2 && section[at - 2] == '\r' ? 2 : 1;
+  section.erase(at - length, length);
   return true;
 }
 
 std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text, std::time_t now) {
+  m_lineEnd = HasBareLineFeed(text) ? "\n" : "\r\n";
   std::string out;
   out.reserve(text.size());
   // Values carry over from one block to the next, so a block without a
@@ -211,9 +262,22 @@ std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text
   for (const CK7QBldCampaignEntry& entry : m_entries) {
     listed.insert(pairKey(entry.Function(), entry.Table1()));
   }
+  const auto date = [&](const std::string& value, std::string_view key) {
+    if (CK7QBldCampaignEntry::IsDate(value)) return CK7QBldCampaignEntry::ParseDate(value, now);
+    IK7QBldUserInterface& ui = m_groceries.Ui();
+    ui.Prompt(kIdsCampaignDateRead,
+              ui.String(kIdsCampaignDateRead) + "\n" + K7QCp932::ToUtf8(function) + ": " +
+                  std::string(key) + " \"" + K7QCp932::ToUtf8(value) + "\"",
+              K7QIcon::Exclamation, K7QButtons::Ok);
+    return now;
+  };
 
+  // The campaign number each added entry was saved with.
+  const std::size_t firstAdded = m_entries.size();
+  std::vector<int> numbers;
   std::size_t pos = 0;
   for (;;) {
+    int number = INT_MAX;
     const std::size_t open = K7QCp932::Find(text, kStartMarker, pos);
     if (open == std::string_view::npos) break;
     const std::size_t close = K7QCp932::Find(text, kEndMarker, open + kStartMarker.size());
@@ -232,10 +296,15 @@ std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text
         firstEnd < block.size() ? block.substr(firstEnd + 1) : std::string_view();
     ForEachLine(rest, [&](std::string_view line, std::string_view) {
       std::size_t at;
-      if ((at = K7QCp932::Find(line, kKeyStart)) != std::string_view::npos) {
-        start = CK7QBldCampaignEntry::ParseDate(QuotedValue(line, at, kKeyStart.size()), now);
+      if ((at = K7QCp932::Find(line, kKeyNumber)) != std::string_view::npos) {
+        const std::string value = QuotedValue(line, at, kKeyNumber.size());
+        if (!value.empty() && value.size() < 9 &&
+            value.find_first_not_of("0123456789") == std::string::npos)
+          number = std::stoi(value);
+      } else if ((at = K7QCp932::Find(line, kKeyStart)) != std::string_view::npos) {
+        start = date(QuotedValue(line, at, kKeyStart.size()), "CAMP_START");
       } else if ((at = K7QCp932::Find(line, kKeyEnd)) != std::string_view::npos) {
-        end = CK7QBldCampaignEntry::ParseDate(QuotedValue(line, at, kKeyEnd.size()), now);
+        end = date(QuotedValue(line, at, kKeyEnd.size()), "CAMP_END");
       } else if ((at = K7QCp932::Find(line, kKeyTable1)) != std::string_view::npos) {
         table1 = QuotedValue(line, at, kKeyTable1.size());
       } else if ((at = K7QCp932::Find(line, kKeyTable2)) != std::string_view::npos) {
@@ -246,12 +315,33 @@ std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text
         if (to != std::string_view::npos) comment.assign(line.substr(from, to - from));
       }
     });
-    if (listed.insert(pairKey(function, table1)).second) {
-      Add(start, end, function, table1, table2, comment);
-    }
+    if (listed.insert(pairKey(function, table1)).second &&
+        Add(start, end, function, table1, table2, comment) >= 0)
+      numbers.push_back(number);
     pos = close + kEndMarker.size();
+    // The save puts CR LF after each campaign text; an earlier builder's
+    // bare line feed in front of a first call is the call's break, which
+    // the split takes out.
+    if (text.substr(pos, 2) == "\r\n") pos += 2;
   }
   out.append(text.substr(pos));
+
+  // The save numbers campaigns by their place in the list and writes each
+  // in front of its function's call, so the page's order may differ: the
+  // numbers give the list its order back.
+  std::vector<std::size_t> order(numbers.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&numbers](std::size_t a, std::size_t b) { return numbers[a] < numbers[b]; });
+  std::vector<CK7QBldCampaignEntry> sorted;
+  sorted.reserve(order.size());
+  for (std::size_t i : order) sorted.push_back(m_entries[firstAdded + i]);
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    const CK7QBldCampaignEntry& e = sorted[i];
+    const std::size_t index = firstAdded + i;
+    m_entries[index].Set(static_cast<int>(index) + 1, e.Start(), e.End(), e.Function(), e.Table1(),
+                         e.Table2(), e.Comment());
+  }
   return out;
 }
 

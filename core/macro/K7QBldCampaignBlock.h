@@ -14,16 +14,22 @@
 
 class CK7QBldGroceries;
 
+// Messages of the campaigns in the macro text.
+inline constexpr unsigned kIdsCampaignDateRead = 63207;
+inline constexpr unsigned kIdsCampaignDateRefused = 63208;
+
 // The campaign list of the open macro, identified by (function, table 1),
 // both compared ignoring case. Campaign numbers are the entries' positions + 1.
 class CK7QBldCampaignBlock {
  public:
   explicit CK7QBldCampaignBlock(const CK7QBldGroceries& groceries) : m_groceries(groceries) {}
 
-  // Appends an entry; its index, or -1 after a memory shortage (reported).
+  // Appends an entry; its index, or -1 after a memory shortage or for a
+  // date that is not a day with a four-digit year (both reported).
   int Add(std::time_t start, std::time_t end, const std::string& function,
           const std::string& table1, const std::string& table2, const std::string& comment);
-  // Resets the entry at `index` (ignored outside the range).
+  // Resets the entry at `index` (ignored outside the range, and for a date
+  // that is not a day with a four-digit year, reported).
   void Modify(int index, std::time_t start, std::time_t end, const std::string& function,
               const std::string& table1, const std::string& table2, const std::string& comment);
   int Find(const std::string& function, const std::string& table1) const;
@@ -43,19 +49,40 @@ class CK7QBldCampaignBlock {
   // Whether `name` is to be treated as a call target ("@" NAME "()").
   using IsFunction = std::function<bool(std::string_view name)>;
 
-  // Saving: puts the campaign text of the first call's function and a line
-  // feed in front of the first "@NAME()" of `section` whose NAME `isFunction`
-  // accepts; an "@" of anything else (an e-mail address) is passed over.
-  // A section without such a call is returned unchanged.
-  std::string InsertCampaignText(std::string_view section, const IsFunction& isFunction) const;
-  // Opening (after ExtractCampaigns): takes out the line feed that
+  // Saving: a line end goes in front of the first call "@NAME()" of
+  // `section` whose NAME `isFunction` accepts (an "@" of anything else, an
+  // e-mail address, is passed over), and the campaign text of a function,
+  // followed by a line end, in front of each of its calls that the text
+  // before has not set its table for: its first call, and a call after
+  // another function's campaign text. A section without a call is returned
+  // unchanged. A macro opened with bare line feeds (an earlier builder's)
+  // keeps their form: the campaign text (or nothing) and a line feed in
+  // front of the first call.
+  // `written`, when given, gets the indexes of the entries whose text went in.
+  std::string InsertCampaignText(std::string_view section, const IsFunction& isFunction,
+                                 std::vector<bool>* written = nullptr) const;
+  // Both page sections of a save (`input` may be empty: no input section).
+  // A campaign whose text neither section took (its function is called in
+  // neither, or it is a second campaign of one function) goes at the end
+  // of the report section, so that opening the macro finds it again.
+  void InsertCampaignTexts(std::string& input, std::string& report,
+                           const IsFunction& isFunction) const;
+  // Opening (after ExtractCampaigns): takes out the line end that
   // InsertCampaignText put in front of the first call, so that a macro does
   // not grow a blank line on every open and save. False when there was none.
   static bool RemoveCallBreak(std::string& section, const IsFunction& isFunction);
 
+  // The line end of the text the save puts into the macro (campaign texts,
+  // the break in front of a first call, page-object conditions): CR LF, or
+  // a bare line feed when the opened macro holds bare line feeds, so that
+  // opening and saving a macro of an earlier builder gives its bytes back.
+  const std::string& LineEnd() const { return m_lineEnd; }
+  void ResetLineEnd() { m_lineEnd = "\r\n"; }
+
   // Opening: copies `macroPath` to `restorePath` byte for byte except the
   // campaign texts (from "<!-- CAMP Start " through "<!-- CAMP End -->"),
-  // which become entries unless (function, table 1) is already listed. Text
+  // which become entries unless (function, table 1) is already listed, in
+  // the order of their campaign numbers. Text
   // before a campaign text on the same line and the line feed after it stay,
   // so the restore file holds what the save wrote with empty campaign texts.
   // False only when the macro does not exist or a file error occurred (reported).
@@ -71,10 +98,15 @@ class CK7QBldCampaignBlock {
   std::string RestoreCampaignTablesInText(std::string_view text,
                                           const std::string& functionPrefix) const;
   // ExtractCampaigns on text in memory; returns the restore text. `now` is
-  // the date given to a malformed CAMP_START or CAMP_END.
+  // the date given to a CAMP_START or CAMP_END that is not a day of the
+  // calendar, which is reported (63207) with the function and the value.
   std::string ExtractCampaignsFromText(std::string_view text, std::time_t now);
 
  private:
+  // The campaign text of entry `index` with the macro's line ends.
+  std::string TextOf(std::size_t index) const;
+
   const CK7QBldGroceries& m_groceries;
   std::vector<CK7QBldCampaignEntry> m_entries;
+  std::string m_lineEnd = "\r\n";
 };

@@ -58,13 +58,27 @@ std::time_t CK7QBldCampaignEntry::MakeDate(int year, int month, int day) {
   return std::mktime(&local);
 }
 
-std::time_t CK7QBldCampaignEntry::ParseDate(const std::string& text, std::time_t fallback) {
-  if (text.size() != 8) return fallback;
+bool CK7QBldCampaignEntry::IsDate(std::string_view text) {
+  if (text.size() != 8) return false;
   for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return fallback;
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
   }
-  const int year = std::stoi(text.substr(0, 4));
-  const int month = std::stoi(text.substr(4, 2));
-  const int day = std::stoi(text.substr(6, 2));
-  return MakeDate(year, month, day);
+  const auto number = [&text](std::size_t at, std::size_t length) {
+    int n = 0;
+    for (std::size_t i = at; i < at + length; ++i) n = n * 10 + (text[i] - '0');
+    return n;
+  };
+  const int year = number(0, 4);
+  const int month = number(4, 2);
+  const int day = number(6, 2);
+  if (year < 1000 || month < 1 || month > 12 || day < 1) return false;
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+std::time_t CK7QBldCampaignEntry::ParseDate(const std::string& text, std::time_t fallback) {
+  if (!IsDate(text)) return fallback;
+  return MakeDate(std::stoi(text.substr(0, 4)), std::stoi(text.substr(4, 2)),
+                  std::stoi(text.substr(6, 2)));
 }

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <string>
+#include <string_view>
 
 // One campaign: during [start, end] (both whole days, local time) the
 // function reads table 2 instead of table 1. The campaign text is what the
@@ -21,8 +22,11 @@ class CK7QBldCampaignEntry {
 
   // "YYYYMMDD" of the local calendar date of `t` (1 April 1998 gives "19980401").
   static std::string FormatDate(std::time_t t);
-  // Local midnight of an exactly eight-digit "YYYYMMDD"; `fallback` for anything else.
+  // Local midnight of "YYYYMMDD" when IsDate accepts it; `fallback` for anything else.
   static std::time_t ParseDate(const std::string& text, std::time_t fallback);
+  // Exactly eight digits naming a day of the calendar with a four-digit
+  // year: "20240229" is one, "20240231", "00000000" and "99999999" are not.
+  static bool IsDate(std::string_view text);
   // Local midnight of the given day.
   static std::time_t MakeDate(int year, int month, int day);
 

@@ -8,6 +8,7 @@
 #include "K7QBldCp932.h"
 #include "K7QBldFile.h"
 #include "K7QBldGroceries.h"
+#include "K7QBldHtmlScanner.h"
 #include "K7QBldNameKey.h"
 
 namespace {
@@ -15,10 +16,6 @@ namespace {
 constexpr std::string_view kObjectOpen = "<!-- Object ";
 constexpr std::string_view kStartWord = " Start";
 constexpr std::string_view kCommentClose = "-->";
-constexpr std::string_view kCellOpen = "<TD>";
-constexpr std::string_view kCellClose = "</TD>";
-constexpr std::string_view kElse = "\n%ELSE\n";
-constexpr std::string_view kEndIf = "\n%ENDIF\n";
 
 // An object comment taken apart.
 struct ParsedComment {
@@ -96,8 +93,28 @@ std::size_t AfterLength(std::string_view text, std::size_t from, std::size_t lim
   return RestOfLine(text, from);
 }
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+// The last complete table cell of `line` (any letter case and attributes)
+// that shows "$(V_" VARIABLE ")": its start and end in `line`; false when none.
+bool FindCell(std::string_view line, std::string_view variable, std::size_t& begin,
+              std::size_t& end) {
+  const std::string shown = "$(V_" + std::string(variable) + ")";
+  CK7QBldHtmlScanner scanner(line);
+  K7QHtmlTag tag;
+  std::size_t open = std::string_view::npos;
+  bool found = false;
+  while (scanner.Next(tag)) {
+    if (tag.IsStart("td")) {
+      open = tag.begin;
+    } else if (tag.IsEnd("td") && open != std::string_view::npos) {
+      if (K7QCp932::Find(line.substr(open, tag.end - open), shown) != std::string_view::npos) {
+        begin = open;
+        end = tag.end;
+        found = true;
+      }
+      open = std::string_view::npos;
+    }
+  }
+  return found;
 }
 
 }  // namespace
@@ -168,13 +185,40 @@ std::string CK7QBldDDBlock::GetObjectComment(const std::string& function,
   out += ',';
   out += replacement;
   out += ',';
-  out += object.note;
+  // A note of several lines keeps "\n" between them, which the text file
+  // writes as CR LF and reading gives back as such.
+  std::string note = object.note;
+  CK7QBldGroceries::RemoveChars(note, "\r");
+  out += note;
   out += "\n-->";
   return out;
 }
 
-std::string CK7QBldDDBlock::ExpandObjectComments(std::string_view text) {
+std::string CK7QBldDDBlock::ObjectCommentForLine(const std::string& function, std::string_view line,
+                                                 const std::string& imagePath) const {
+  const int i = Find(function);
+  if (i < 0) return {};
+  const CK7QBldPageObject& object = m_objects[static_cast<std::size_t>(i)];
+  constexpr std::string_view kOpen = "$(V_";
+  for (std::size_t at = K7QCp932::Find(line, kOpen); at != std::string_view::npos;
+       at = K7QCp932::Find(line, kOpen, at + kOpen.size())) {
+    const std::size_t close = K7QCp932::Find(line, ')', at + kOpen.size());
+    if (close == std::string_view::npos) break;
+    const std::string variable(line.substr(at + kOpen.size(), close - at - kOpen.size()));
+    if (CK7QBldGroceries::EqualNoCase(variable, object.column))
+      return GetObjectComment(function, variable, imagePath);
+  }
+  return {};
+}
+
+bool CK7QBldDDBlock::IsObjectComment(std::string_view comment) {
+  ParsedComment parsed;
+  return ParseComment(comment, parsed);
+}
+
+std::string CK7QBldDDBlock::ExpandObjectComments(std::string_view text, std::string_view lineEnd) {
   if (K7QCp932::Find(text, kObjectOpen) == std::string_view::npos) return std::string(text);
+  const std::string le(lineEnd);
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   std::size_t pos = 0;
@@ -192,29 +236,33 @@ std::string CK7QBldDDBlock::ExpandObjectComments(std::string_view text) {
       continue;
     }
 
-    // The cell the object replaces is the last complete table cell before it.
+    // The cell the object replaces shows its variable on the line that the
+    // comment follows; what stands after it on that line follows the
+    // condition. A comment that does not begin a line has no cell.
     std::string_view prefix = text.substr(pos, at - pos);
     std::string_view cell;
     std::string_view after;
-    const std::size_t cellAt = K7QCp932::FindLast(prefix, kCellOpen);
-    if (cellAt != std::string_view::npos) {
-      const std::size_t cellClose = K7QCp932::Find(prefix, kCellClose, cellAt);
-      if (cellClose != std::string_view::npos) {
-        const std::size_t cellEnd = cellClose + kCellClose.size();
-        cell = prefix.substr(cellAt, cellEnd - cellAt);
-        after = prefix.substr(cellEnd);
-        prefix = prefix.substr(0, cellAt);
+    if (at > pos && text[at - 1] == '\n') {
+      const std::size_t lf = prefix.substr(0, prefix.size() - 1).rfind('\n');
+      const std::size_t lineBegin = lf == std::string_view::npos ? 0 : lf + 1;
+      const std::string_view line = prefix.substr(lineBegin);
+      std::size_t cellBegin = 0;
+      std::size_t cellEnd = 0;
+      if (FindCell(line, parsed.variable, cellBegin, cellEnd)) {
+        cell = line.substr(cellBegin, cellEnd - cellBegin);
+        after = line.substr(cellEnd);
+        prefix = prefix.substr(0, lineBegin + cellBegin);
       }
     }
     out.append(prefix);
     if (parsed.kind == kPageObjectBackground) out.append(cell);
-    out += '\n';
+    out += le;
     out.append(comment);
-    out += "\n%IF( \"$(V_";
+    out += le + "%IF( \"$(V_";
     out += parsed.variable;
     out += ")\" == \"";
     out += parsed.value;
-    out += "\")\n";
+    out += "\")" + le;
     switch (parsed.kind) {
       case kPageObjectBackground:
         out += "<script> document.bgColor='";
@@ -224,21 +272,19 @@ std::string CK7QBldDDBlock::ExpandObjectComments(std::string_view text) {
       case kPageObjectText:
         out += "<TD>";
         out += parsed.replacement;
-        out += "</TD>";
-        out += kElse;
+        out += "</TD>" + le + "%ELSE" + le;
         out.append(cell);
         break;
       default:
         out += "<TD><IMG src=\"";
         out += parsed.replacement;
-        out += "\"></TD>";
-        out += kElse;
+        out += "\"></TD>" + le + "%ELSE" + le;
         out.append(cell);
         break;
     }
-    out += kEndIf;
+    out += le + "%ENDIF" + le;
     out += EndMarker(parsed.number);
-    out += '\n';
+    out += le;
     out.append(after);
     pos = next;
   }
@@ -296,34 +342,40 @@ std::string CK7QBldDDBlock::RevertObjectComments(std::string_view text,
       m_objects[static_cast<std::size_t>(index)].savedNumber = std::atoi(parsed.number.c_str());
     }
 
+    // Expanded with CR LF, or with the bare line feeds of an earlier builder.
+    const std::string le = text.substr(next, 2) == "\r\n" ? "\r\n" : "\n";
     const std::string endMarker = EndMarker(parsed.number);
-    const bool shaped = at > pos && text[at - 1] == '\n' && text.substr(next, 5) == "\n%IF(";
+    const bool shaped = at >= pos + le.size() && text.substr(at - le.size(), le.size()) == le &&
+                        text.substr(next, le.size() + 4) == le + "%IF(";
     const std::size_t endAt =
         shaped ? K7QCp932::Find(text, endMarker, next) : std::string_view::npos;
-    const bool expanded = endAt != std::string_view::npos;
-    if (!expanded) {
+    if (endAt == std::string_view::npos) {
       out.append(text.substr(pos, next - pos));
       pos = next;
       continue;
     }
 
-    // Expanded: [cell of kind 0] "\n" COMMENT "\n%IF(...)\n" ... END "\n" AFTER.
-    const std::string_view before = text.substr(pos, at - 1 - pos);
+    // Expanded: [cell of kind 0] LE COMMENT LE "%IF(...)" LE ... END LE AFTER.
+    const std::string_view before = text.substr(pos, at - le.size() - pos);
     std::string_view cell;
     if (parsed.kind != kPageObjectBackground) {
+      const std::string elseMark = le + "%ELSE" + le;
+      const std::string endIfMark = le + "%ENDIF" + le;
       const std::string_view inner = text.substr(next, endAt - next);
-      const std::size_t elseAt = K7QCp932::Find(inner, kElse);
-      const std::size_t endIfAt = K7QCp932::FindLast(inner, kEndIf);
+      const std::size_t elseAt = K7QCp932::Find(inner, elseMark);
+      const std::size_t endIfAt = K7QCp932::FindLast(inner, endIfMark);
       if (elseAt != std::string_view::npos && endIfAt != std::string_view::npos &&
-          endIfAt >= elseAt + kElse.size()) {
-        cell = inner.substr(elseAt + kElse.size(), endIfAt - elseAt - kElse.size());
+          endIfAt >= elseAt + elseMark.size()) {
+        cell = inner.substr(elseAt + elseMark.size(), endIfAt - elseAt - elseMark.size());
       }
     }
     std::size_t rest = endAt + endMarker.size();
-    if (rest < text.size() && text[rest] == '\n') ++rest;
-    // Without a cell there was no text between it and the comment.
-    const bool hadCell =
-        parsed.kind == kPageObjectBackground ? EndsWith(before, kCellClose) : !cell.empty();
+    if (text.substr(rest, le.size()) == le) rest += le.size();
+    // Without a cell there was no text between it and the comment: the
+    // comment began the line after the variable's.
+    const bool hadCell = parsed.kind == kPageObjectBackground
+                             ? !before.empty() && before.back() != '\n'
+                             : !cell.empty();
     std::size_t afterLength = 0;
     if (hadCell) {
       std::size_t limit = K7QCp932::Find(text, kObjectOpen, rest);

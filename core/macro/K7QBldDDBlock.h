@@ -43,11 +43,21 @@ class CK7QBldDDBlock {
   // collapsed. Empty when no object matches.
   std::string GetObjectComment(const std::string& function, const std::string& variable,
                                const std::string& imagePath) const;
+  // The object comment to write after a report line of `function`: that of
+  // its object when any variable of the line (not only the first) shows the
+  // object's column. Empty when none does.
+  std::string ObjectCommentForLine(const std::string& function, std::string_view line,
+                                   const std::string& imagePath) const;
+  // Whether `comment` ("<!-- Object ..." through "-->") is an object comment
+  // that ExpandObjectComments turns into a condition.
+  static bool IsObjectComment(std::string_view comment);
 
   // Assembly: every object comment of a function component becomes a
-  // condition on the variable. Text without object comments, and comments
-  // that do not parse, are returned unchanged.
-  static std::string ExpandObjectComments(std::string_view text);
+  // condition on the variable, its lines ended with `lineEnd`. The cell it
+  // replaces is the last table cell showing the variable on the line before
+  // the comment. Text without object comments, and comments that do not
+  // parse, are returned unchanged.
+  static std::string ExpandObjectComments(std::string_view text, std::string_view lineEnd = "\r\n");
   // The same on a component file, rewritten in place as bytes. False after a
   // file error or memory shortage (reported).
   bool ExpandObjectCommentsInFile(const std::string& path) const;

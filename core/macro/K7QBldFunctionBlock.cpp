@@ -8,6 +8,7 @@
 #include "K7QBldCp932.h"
 #include "K7QBldDDBlock.h"
 #include "K7QBldFile.h"
+#include "K7QBldFunctionName.h"
 
 namespace {
 
@@ -24,6 +25,17 @@ bool Contains(std::string_view text, std::string_view needle) {
   return K7QCp932::Find(text, needle) != std::string_view::npos;
 }
 
+// Whether `lowerNeedle` stands in `text`, ASCII letters compared ignoring
+// case ("<" starts it, which is never a trail byte).
+bool ContainsNoCase(std::string_view text, std::string_view lowerNeedle) {
+  for (std::size_t lt = text.find(lowerNeedle[0]); lt != std::string_view::npos;
+       lt = text.find(lowerNeedle[0], lt + 1)) {
+    if (CK7QBldGroceries::EqualNoCase(text.substr(lt, lowerNeedle.size()), lowerNeedle))
+      return true;
+  }
+  return false;
+}
+
 // The object comments written after report lines are made again from the
 // page object list on every save, so the reader leaves them out of the page.
 bool StartsObjectComment(std::string_view line) {
@@ -37,16 +49,51 @@ std::string FunctionPagePath(const std::string& folder, const std::string& base,
 
 }  // namespace
 
-bool CK7QBldFunctionBlock::IsUsableName(std::string_view name) {
-  if (!K7QFile::IsSafeFileComponent(name)) return false;
-  for (std::size_t i = 0; i < name.size(); i += K7QCp932::CharLength(name, i)) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c < 0x20 || c == 0x7F || c == '.' || c == '(' || c == ')' || c == '/' || c == '\\')
-      return false;
+std::string CK7QBldFunctionEntry::SqlText(const CK7QBldSQL::CampaignContext* campaign) const {
+  if (!campaign) return sqlText.empty() ? statement.BuildText(nullptr) : sqlText;
+  // The statement's items may hold text it does not know ("T  GROUP BY
+  // T.C" as one table item), where the item rule misses a table: the
+  // text rule finds every one.
+  return K7QSubstituteCampaignTables(sqlText.empty() ? statement.BuildText(campaign) : sqlText,
+                                     *campaign);
+}
+
+std::string K7QSubstituteCampaignTables(std::string_view sql,
+                                        const CK7QBldSQL::CampaignContext& campaign) {
+  const auto isNameByte = [](unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; };
+  std::string out;
+  out.reserve(sql.size() + 32);
+  std::size_t i = 0;
+  while (i < sql.size()) {
+    const char c = sql[i];
+    if (c == '\'' || c == '"') {  // a literal or a quoted name stays as written
+      const std::size_t close = sql.find(c, i + 1);
+      const std::size_t end = close == std::string_view::npos ? sql.size() : close + 1;
+      out.append(sql, i, end - i);
+      i = end;
+      continue;
+    }
+    if (!isNameByte(static_cast<unsigned char>(c))) {
+      out += c;
+      ++i;
+      continue;
+    }
+    // A name, and the names joined to it by dots.
+    std::size_t end = i;
+    while (end < sql.size() && (isNameByte(static_cast<unsigned char>(sql[end])) ||
+                                (sql[end] == '.' && end + 1 < sql.size() &&
+                                 isNameByte(static_cast<unsigned char>(sql[end + 1])))))
+      end += K7QCp932::CharLength(sql, end);
+    const std::string name(sql.substr(i, end - i));
+    // After a dot the name is a column's, whatever it is called.
+    out += i > 0 && sql[i - 1] == '.' ? name : CK7QBldSQL::SubstituteCampaignName(name, campaign);
+    i = end;
   }
-  // The macro's own pages are "TITLE_HTML_INPUT.htm" and "TITLE_HTML_REPORT.htm".
-  return !CK7QBldGroceries::EqualNoCase(name, "HTML_INPUT") &&
-         !CK7QBldGroceries::EqualNoCase(name, "HTML_REPORT");
+  return out;
+}
+
+bool CK7QBldFunctionBlock::IsUsableName(std::string_view name) {
+  return K7QFunctionName::IsUsable(name);
 }
 
 std::string CK7QBldFunctionBlock::NameKey(std::string_view name) {
@@ -228,7 +275,12 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
 
     out.WriteLine("%{");
     if (builderMade) out.WriteLine(kGeneratorLine);
-    if (!entry.comment.empty()) out.WriteLine(entry.comment);
+    if (!entry.comment.empty()) {
+      // Lines of a comment are kept as CR LF in memory, as the reader joins them.
+      std::string comment = entry.comment;
+      CK7QBldGroceries::RemoveChars(comment, "\r");
+      out.WriteLine(comment);
+    }
     out.WriteLine("%}");
     out.WriteLine(context.functionPrefix + entry.name + "(){");
 
@@ -248,13 +300,11 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
     if (page.IsOpen()) {
       out.WriteLine("%REPORT{");
       std::string line;
-      std::string variable;
       while (page.ReadLine(line)) {
         out.WriteLine(line);
         if (!context.pageObjects || Contains(line, "%ROW{") || Contains(line, "%}")) continue;
-        if (!ExtractVariableName(line, variable)) continue;
         const std::string comment =
-            context.pageObjects->GetObjectComment(entry.name, variable, context.imagePath);
+            context.pageObjects->ObjectCommentForLine(entry.name, line, context.imagePath);
         if (!comment.empty()) out.WriteLine(comment);
       }
       page.Close();
@@ -300,6 +350,9 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
       CK7QBldMessageBlock messages(&m_groceries);
       int kind = kReportKindPlain;
       bool reportSeen = false;
+      bool commentSeen = false;
+      // The lines of a comment that starts like an object comment, until its "-->".
+      K7QStringList objectLines;
       bool inObjectComment = false;
       std::vector<int> stack;
       const auto top = [&stack] { return stack.empty() ? kBlockComment : stack.back(); };
@@ -332,25 +385,46 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
           } else {
             switch (top()) {
               case kBlockComment:
-                if (line.compare(0, kGeneratorLine.size(), kGeneratorLine) != 0) comment += line;
+                if (line.compare(0, kGeneratorLine.size(), kGeneratorLine) == 0) break;
+                if (commentSeen) comment += "\r\n";
+                comment += line;
+                commentSeen = true;
                 break;
               case kBlockBody:
+                // A line the builder broke ends in its comma or blank; a
+                // line written by hand ends a word.
+                if (!sql.empty() && sql.back() != ',' && sql.back() != ' ' && !line.empty() &&
+                    line.front() != ' ' && line.front() != '\t')
+                  sql += ' ';
                 sql += line;
                 break;
               case kBlockReport:
-              case kBlockRow:
+              case kBlockRow: {
+                // Object comments are made again from the page object list
+                // on every save; an author's comment that only looks like
+                // one stays in the page.
                 if (inObjectComment || StartsObjectComment(line)) {
+                  objectLines.push_back(line);
                   inObjectComment = !Contains(line, "-->");
+                  if (inObjectComment) break;
+                  std::string joined;
+                  for (const std::string& l : objectLines) joined += l + "\n";
+                  joined.resize(joined.find("-->") + 3);
+                  if (!CK7QBldDDBlock::IsObjectComment(joined)) {
+                    for (const std::string& l : objectLines) out.WriteLine(l);
+                  }
+                  objectLines.clear();
                   break;
                 }
                 if (flag == kFunctionBuilderMade) {
-                  if (Contains(line, "<TABLE"))
+                  if (ContainsNoCase(line, "<table"))
                     kind = kReportKindTable;
-                  else if (Contains(line, "<OPTION"))
+                  else if (ContainsNoCase(line, "<option"))
                     kind = kReportKindOption;
                 }
                 out.WriteLine(line);
                 break;
+              }
               case kBlockMessage:
                 messages.ReadMessageLine(line);
                 break;
@@ -359,6 +433,7 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
             }
           }
         }
+        for (const std::string& l : objectLines) out.WriteLine(l);
         out.Close();
       }
       // Reading made the function page; only a report makes one worth keeping.
@@ -412,16 +487,20 @@ bool CK7QBldFunctionBlock::MergeIntoPage(const std::string& page,
     CK7QBldTextWriter out(converted);
     std::string line;
     while (in.ReadLine(line)) {
-      const std::size_t at = K7QCp932::Find(line, '@');
-      const std::size_t call =
-          at == std::string::npos ? std::string::npos : K7QCp932::Find(line, "()", at + 1);
-      const int index = call == std::string::npos
-                            ? -1
-                            : FindByName(std::string_view(line).substr(at + 1, call - at - 1));
-      const CK7QBldFunctionEntry* entry = Entry(index);
-      // Only calls of builder-made functions are opened up; any other "@"
-      // (a built-in call, an author's function, an e-mail address) stays text.
-      if (!entry || entry->flag != kFunctionBuilderMade) {
+      // The first call of a builder-made function on the line is opened up;
+      // any other "@" (a built-in call, an author's function, an e-mail
+      // address) stays text.
+      const CK7QBldFunctionEntry* entry = nullptr;
+      std::size_t at = K7QCp932::Find(line, '@');
+      std::size_t call = 0;  // where its "()" stands
+      for (; at != std::string::npos; at = K7QCp932::Find(line, '@', at + 1)) {
+        const std::size_t length = K7QFunctionName::CallNameLength(line, at);
+        entry = length ? Entry(FindByName(std::string_view(line).substr(at + 1, length))) : nullptr;
+        call = at + 1 + length;
+        if (entry && entry->flag == kFunctionBuilderMade) break;
+        entry = nullptr;
+      }
+      if (!entry) {
         out.WriteLine(line);
         continue;
       }

@@ -103,9 +103,8 @@ class CK7QBldFunctionBlock {
   // Statement text cut into lines of at most 80 bytes after a comma or a
   // blank (never at the first byte); joining them gives the text back.
   static K7QStringList BreakSqlLines(std::string_view sql);
-  // A name that may become part of a working file's name: no path
-  // separator, dot, parenthesis or control character, not empty, and not
-  // the name of one of the macro's own pages.
+  // K7QFunctionName::IsUsable: a name that every reader of the macro gives
+  // back, and that may become part of a working file's name.
   static bool IsUsableName(std::string_view name);
   // A key under which names that compare equal ignoring case are equal
   // (ASCII letters folded, double-byte characters kept), for hashing.

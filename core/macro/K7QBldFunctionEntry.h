@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "K7QBldMessageBlock.h"
 #include "K7QBldSQL.h"
@@ -29,7 +30,14 @@ struct CK7QBldFunctionEntry {
   std::string sqlText;
 
   // The SQL text this function writes: the kept text, else the statement's.
-  std::string SqlText(const CK7QBldSQL::CampaignContext* campaign) const {
-    return sqlText.empty() ? statement.BuildText(campaign) : sqlText;
-  }
+  // With a campaign, every reference to its tables is written as
+  // "$(CAMP_TABLE)" in either.
+  std::string SqlText(const CK7QBldSQL::CampaignContext* campaign) const;
 };
+
+// `sql` with every table reference that names a table of `campaign`'s
+// function written as "$(CAMP_TABLE)": a name standing alone or before the
+// dot of TABLE.COLUMN, outside quoted literals; the rule the statement
+// object applies to its items, for text it cannot rebuild.
+std::string K7QSubstituteCampaignTables(std::string_view sql,
+                                        const CK7QBldSQL::CampaignContext& campaign);

@@ -1,8 +1,10 @@
 #include "K7QBldMacro.h"
 
-#include <algorithm>
+#include <unordered_set>
 
 #include "K7QBldFile.h"
+#include "K7QBldHtmlScanner.h"
+#include "K7QBldNameKey.h"
 
 CK7QBldMacro::CK7QBldMacro(const CK7QBldGroceries& groceries)
     : m_groceries(groceries),
@@ -42,6 +44,7 @@ void CK7QBldMacro::Reset() {
   m_loopNames.clear();
   m_inputNames.clear();
   m_campaigns.RemoveAll();
+  m_campaigns.ResetLineEnd();
   m_pageObjects.RemoveAll();
   m_imagePath.assign(1, '/');  // a literal here trips a false -Wrestrict of g++ 12 at -O3
 }
@@ -61,33 +64,13 @@ void CK7QBldMacro::SwapParts(CK7QBldMacro& other) noexcept {
 }
 
 void CK7QBldMacro::CollectFormFieldNames(const std::string& pagePath) {
-  CK7QBldLineReader in(pagePath);
-  std::string line;
-  while (in.ReadLine(line)) {
-    bool afterField = false;
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-      const std::size_t end = line.find_first_of(" \t>", pos);
-      const std::string_view token(line.data() + pos,
-                                   (end == std::string::npos ? line.size() : end) - pos);
-      pos = end == std::string::npos ? line.size() : end + 1;
-      if (token.empty()) continue;
-      if (CK7QBldGroceries::EqualNoCase(token, "<INPUT") ||
-          CK7QBldGroceries::EqualNoCase(token, "<SELECT")) {
-        afterField = true;
-        continue;
-      }
-      if (!afterField || token.size() < 8 ||
-          !CK7QBldGroceries::EqualNoCase(token.substr(0, 5), "name="))
-        continue;
-      const std::string_view value = token.substr(5);
-      if (value.front() != '"' || value.back() != '"') continue;
-      afterField = false;
-      const std::string name(value.substr(1, value.size() - 2));
-      const bool listed = std::any_of(
-          m_formFieldNames.begin(), m_formFieldNames.end(),
-          [&name](const std::string& n) { return CK7QBldGroceries::EqualNoCase(n, name); });
-      if (!listed) m_formFieldNames.push_back(name);
-    }
+  AddFormFieldNames(CK7QBldHtmlScanner::FormFieldNames(K7QFile::ReadAll(pagePath)));
+}
+
+void CK7QBldMacro::AddFormFieldNames(const K7QStringList& names) {
+  std::unordered_set<std::string> listed;
+  for (const std::string& name : m_formFieldNames) listed.insert(K7QBldNameKey(name));
+  for (const std::string& name : names) {
+    if (listed.insert(K7QBldNameKey(name)).second) m_formFieldNames.push_back(name);
   }
 }

@@ -80,9 +80,11 @@ class CK7QBldMacro {
   // the old ones back when the open fails.
   void SwapParts(CK7QBldMacro& other) noexcept;
 
-  // Adds the field names of the page's "<INPUT" and "<SELECT" tags
-  // (name="VALUE") that are not listed yet. Throws a file error.
+  // Adds the field names of the page's INPUT and SELECT tags (their name
+  // attribute, any case and quoting) that are not listed yet. Throws a file error.
   void CollectFormFieldNames(const std::string& pagePath);
+  // Adds the names not listed yet (compared ignoring case).
+  void AddFormFieldNames(const K7QStringList& names);
 
  private:
   const CK7QBldGroceries& m_groceries;

@@ -1,6 +1,7 @@
 #include "K7QBldMacroFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 #include "K7QBldCampaignBlock.h"
@@ -63,6 +64,44 @@ std::string FunctionName(std::string_view function) {
 
 }  // namespace
 
+std::size_t CK7QBldMacroFile::FindSectionKeyword(std::string_view text, std::size_t from,
+                                                 std::string_view& keyword) {
+  static constexpr std::string_view kPercent[] = {"%{",       "%}",        "%FUNCTION", "%HTML(",
+                                                  "%DEFINE{", "%MESSAGE{", "%REPORT{",  "%ROW{"};
+  static constexpr std::string_view kCampaign[] = {"<!-- CAMP Start ", "<!-- CAMP End -->"};
+  static constexpr std::string_view kCampaignOpen = "<!-- CAMP ";
+  // "%" and "<" are below 0x40, never a trail byte: byte searches are exact.
+  std::size_t percent = npos;
+  for (std::size_t at = text.find('%', from); at != npos; at = text.find('%', at + 1)) {
+    for (std::string_view k : kPercent) {
+      if (text.compare(at, k.size(), k) == 0) {
+        keyword = k;
+        percent = at;
+        break;
+      }
+    }
+    if (percent != npos) break;
+  }
+  const std::size_t to = percent == npos ? text.size() : percent;
+  // "<" starts most tags of a page: a search for the whole text is faster.
+  for (const void* hit = memmem(text.data() + std::min(from, text.size()),
+                                text.size() - std::min(from, text.size()), kCampaignOpen.data(),
+                                kCampaignOpen.size());
+       hit && static_cast<const char*>(hit) - text.data() < static_cast<std::ptrdiff_t>(to);
+       hit = memmem(static_cast<const char*>(hit) + 1,
+                    text.size() - (static_cast<const char*>(hit) + 1 - text.data()),
+                    kCampaignOpen.data(), kCampaignOpen.size())) {
+    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    for (std::string_view k : kCampaign) {
+      if (text.compare(at, k.size(), k) == 0) {
+        keyword = k;
+        return at;
+      }
+    }
+  }
+  return percent;
+}
+
 std::string CK7QBldMacroFile::ComponentPath(const std::string& folder, const std::string& title,
                                             std::string_view extension) {
   return K7QFile::Join(folder, title + "." + std::string(extension));
@@ -86,10 +125,13 @@ bool CK7QBldMacroFile::Assemble(const std::string& macroPath, const std::string&
         [&](CK7QBldTextWriter& out) {
           out.Write(K7QFile::ReadAll(definePath));
           for (const std::string& path : functionPaths)
-            out.Write(CK7QBldDDBlock::ExpandObjectComments(K7QFile::ReadAll(path)));
-          if (!inputPath.empty())
-            out.Write(campaigns.InsertCampaignText(K7QFile::ReadAll(inputPath), isFunction));
-          out.Write(campaigns.InsertCampaignText(K7QFile::ReadAll(reportPath), isFunction));
+            out.Write(
+                CK7QBldDDBlock::ExpandObjectComments(K7QFile::ReadAll(path), campaigns.LineEnd()));
+          std::string input = inputPath.empty() ? std::string() : K7QFile::ReadAll(inputPath);
+          std::string report = K7QFile::ReadAll(reportPath);
+          campaigns.InsertCampaignTexts(input, report, isFunction);
+          out.Write(input);
+          out.Write(report);
         },
         true);
   } catch (const CK7QBldFileException& e) {
@@ -154,9 +196,12 @@ bool CK7QBldMacroFile::Split(const std::string& restorePath, const std::string& 
         functions.ReportUnusableName(kIdsUnsafeFunctionName, name);
         continue;
       }
-      // A second function of the same name (ignoring case) is left out: the
-      // macro processor would not reach it either.
-      if (!accepted.insert(CK7QBldFunctionBlock::NameKey(name)).second) continue;
+      // A second function of the same name (ignoring case) is left out, as
+      // the macro processor would not reach it either; the author is told.
+      if (!accepted.insert(CK7QBldFunctionBlock::NameKey(name)).second) {
+        functions.ReportUnusableName(kIdsDuplicateFunction, name);
+        continue;
+      }
       const std::string path = ComponentPath(folder, title, "k7q_fun_" + name);
       K7QFile::WriteAll(path, pageObjects.RevertObjectComments(function, name));
       result.order.push_back(name);

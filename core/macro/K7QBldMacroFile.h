@@ -9,6 +9,9 @@ class CK7QBldCampaignBlock;
 class CK7QBldDDBlock;
 class CK7QBldFunctionBlock;
 
+// A second function of one name in a macro (shown with the name; it is left out).
+inline constexpr unsigned kIdsDuplicateFunction = 63206;
+
 // The macro file as a whole: assembled from the component files on save and
 // split back into them on open. Component names, all in the profile folder:
 // "TITLE.k7q_define", "TITLE.k7q_html_input", "TITLE.k7q_html_report" and
@@ -30,6 +33,14 @@ class CK7QBldMacroFile {
   static std::string ComponentPath(const std::string& folder, const std::string& title,
                                    std::string_view extension);
 
+  // The first text at or after `from` that the macro's readers take for
+  // the frame of a section wherever it stands ("%{", "%}", "%FUNCTION",
+  // "%HTML(", "%DEFINE{", "%MESSAGE{", "%REPORT{", "%ROW{", a campaign's
+  // start or end comment); `keyword` gets it. npos when there is none. Author
+  // text that holds one cannot be written into a macro and read back.
+  static std::size_t FindSectionKeyword(std::string_view text, std::size_t from,
+                                        std::string_view& keyword);
+
   // Writes the macro at `macroPath` (through a temporary file beside it, so
   // the old macro survives a failure): the define component, each function
   // component with its object comments expanded, then the input and report
@@ -45,7 +56,8 @@ class CK7QBldMacroFile {
   // components named from `title`. Object comments of the functions are
   // reverted into `pageObjects`; the line break the save put in front of the
   // first call of each page section is taken out again. A function whose
-  // name cannot be part of a file name is refused (reported) and left out.
+  // name cannot be used, and the second function of one name, are reported
+  // and left out.
   // False after a reported file error or memory shortage.
   bool Split(const std::string& restorePath, const std::string& folder, const std::string& title,
              CK7QBldDDBlock& pageObjects, const CK7QBldFunctionBlock& functions,

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "K7QBldCp932.h"
 #include "K7QBldGroceries.h"
 
 int CK7QBldMessageBlock::Put(const std::string& text, const std::string& code, int action) {
@@ -71,19 +72,37 @@ std::string CK7QBldMessageBlock::GetSectionText() const {
   return out;
 }
 
+int CK7QBldMessageBlock::ReportUnreadable(const std::string& line) const {
+  // A blank line is layout, not a message left out.
+  if (!m_groceries || CK7QBldGroceries::Trim(line).empty()) return -1;
+  IK7QBldUserInterface& ui = m_groceries->Ui();
+  ui.Prompt(kIdsMessageLineUnreadable,
+            ui.String(kIdsMessageLineUnreadable) + "\n" + K7QCp932::ToUtf8(line),
+            K7QIcon::Exclamation, K7QButtons::Ok);
+  return -1;
+}
+
 int CK7QBldMessageBlock::ReadMessageLine(const std::string& line) {
-  K7QStringList fields;
-  if (CK7QBldGroceries::SplitString(line, fields, ':', false) != 3) return -1;
+  // The code ends at the first colon and the action word begins after the
+  // last, so a text may hold colons and double quotes of its own.
+  const std::size_t first = line.find(':');
+  const std::size_t last = line.rfind(':');
+  if (first == std::string::npos || first == last) return ReportUnreadable(line);
+  const std::string code = CK7QBldGroceries::Trim(std::string_view(line).substr(0, first));
+  const std::string word = CK7QBldGroceries::Trim(std::string_view(line).substr(last + 1));
+  std::string text =
+      CK7QBldGroceries::Trim(std::string_view(line).substr(first + 1, last - first - 1));
+  if (code.empty()) return ReportUnreadable(line);
   int action;
-  if (CK7QBldGroceries::EqualNoCase(fields[2], "exit")) {
+  if (CK7QBldGroceries::EqualNoCase(word, "exit")) {
     action = kMessageActionExit;
-  } else if (CK7QBldGroceries::EqualNoCase(fields[2], "continue")) {
+  } else if (CK7QBldGroceries::EqualNoCase(word, "continue")) {
     action = kMessageActionContinue;
   } else {
     // An unknown action word would run the macro with an undefined reaction.
-    return -1;
+    return ReportUnreadable(line);
   }
-  std::string text = fields[1];
-  CK7QBldGroceries::RemoveChars(text, "\"");
-  return Put(text, fields[0], action);
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+    text = text.substr(1, text.size() - 2);
+  return Put(text, code, action);
 }

@@ -7,6 +7,9 @@
 
 class CK7QBldGroceries;
 
+// A line of a message section that cannot be read (shown with the line).
+inline constexpr unsigned kIdsMessageLineUnreadable = 63210;
+
 // Where a function's message section stands relative to its report section.
 inline constexpr int kMessagePositionBeforeReport = 0;
 inline constexpr int kMessagePositionAfterReport = 1;
@@ -39,8 +42,10 @@ class CK7QBldMessageBlock {
   std::string GetSectionText() const;
 
   // Reads one line from inside a message section back into the block
-  // ("CODE: "TEXT": ACTION"). Index of the stored item, or -1 when the line
-  // is not a message line (wrong field count, unknown action word).
+  // ("CODE: "TEXT": ACTION", cut at the first and the last colon; the
+  // text's enclosing quotes removed). Index of the stored item, or -1 when
+  // the line is not a message line (fewer than two colons, no code, an
+  // unknown action word); a line that is not blank is then reported (63210).
   int ReadMessageLine(const std::string& line);
 
   // Items and position equal (the groceries pointer is not compared).
@@ -49,6 +54,8 @@ class CK7QBldMessageBlock {
   }
 
  private:
+  int ReportUnreadable(const std::string& line) const;
+
   const CK7QBldGroceries* m_groceries = nullptr;
   int m_position = kMessagePositionBeforeReport;
   std::vector<CK7QBldMessageItem> m_items;

@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "K7QBldCp932.h"
 #include "K7QBldGroceries.h"
+#include "K7QBldMacroFile.h"
 
 namespace {
 
@@ -44,9 +44,6 @@ bool CK7QBldSqlCodeTable::IsValidCode(std::string_view code) {
   return true;
 }
 
-bool CK7QBldSqlCodeTable::IsReadableText(std::string_view text) {
-  return K7QCp932::Find(text, ':') == std::string_view::npos &&
-         K7QCp932::Find(text, '"') == std::string_view::npos &&
-         K7QCp932::Find(text, "%{") == std::string_view::npos &&
-         K7QCp932::Find(text, "%}") == std::string_view::npos;
+bool CK7QBldSqlCodeTable::IsReadableText(std::string_view text, std::string_view& keyword) {
+  return CK7QBldMacroFile::FindSectionKeyword(text, 0, keyword) == std::string_view::npos;
 }

@@ -21,8 +21,8 @@ class CK7QBldSqlCodeTable {
   // "+default", "-default" (ignoring case) or a whole decimal number with an
   // optional sign, as trimmed text: what the macro processor can match.
   static bool IsValidCode(std::string_view code);
-  // Whether a message text reads back unchanged from "CODE: "TEXT": ACTION":
-  // the reader splits the line at every colon and drops double quotes, and
-  // "%{" or "%}" would open or close a section of the macro.
-  static bool IsReadableText(std::string_view text);
+  // Whether a message text reads back unchanged from "CODE: "TEXT": ACTION"
+  // (colons and quotes do): a section keyword ("%{", "%}", "%REPORT{", ...)
+  // would open or close a section of the macro. `keyword` gets the one found.
+  static bool IsReadableText(std::string_view text, std::string_view& keyword);
 };

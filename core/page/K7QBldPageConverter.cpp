@@ -9,154 +9,73 @@
 #include "K7QBldCp932.h"
 #include "K7QBldFile.h"
 #include "K7QBldFunctionBlock.h"
+#include "K7QBldFunctionName.h"
+#include "K7QBldHtmlScanner.h"
 #include "K7QBldMacro.h"
+#include "K7QBldMacroFile.h"
 
 namespace {
+
+using Kind = CK7QBldPageConverter::LoopKind;
 
 constexpr std::size_t npos = std::string_view::npos;
 constexpr std::string_view kVariableOpen = "$(V_";
 constexpr std::string_view kRowOpen = "%ROW{";
 constexpr std::string_view kRowClose = "%}";
 constexpr std::string_view kComponentInfix = ".k7q_fun_";
+constexpr std::string_view kLoopStartImage = "k7q_loop_start.gif";
+constexpr std::string_view kLoopEndImage = "k7q_loop_end.gif";
 // A variable name longer than this is no variable: it keeps the search for
 // its ")" from running over the rest of a large page again and again.
 constexpr std::size_t kMaxVariableLength = 256;
+// How much of a piece of markup a message quotes.
+constexpr std::size_t kExcerptLength = 72;
 
-std::size_t Find(std::string_view text, std::string_view needle, std::size_t from = 0) {
-  return K7QCp932::Find(text, needle, from);
+// Every byte the conversion looks for in a page ("<", "$", "(", ")", quotes,
+// blanks) is below 0x40 and so never the trail byte of a double-byte
+// character: plain byte searches are exact.
+std::size_t FindByte(std::string_view text, char c, std::size_t from, std::size_t to = npos) {
+  return text.substr(0, std::min(to, text.size())).find(c, from);
 }
-std::size_t Find(std::string_view text, char c, std::size_t from = 0) {
-  return K7QCp932::Find(text, c, from);
-}
-bool Contains(std::string_view text, std::string_view needle) { return Find(text, needle) != npos; }
 bool StartsWith(std::string_view text, std::size_t pos, std::string_view prefix) {
   return text.size() >= pos && text.size() - pos >= prefix.size() &&
          text.compare(pos, prefix.size(), prefix) == 0;
 }
-bool StartsWithNoCase(std::string_view text, std::size_t pos, std::string_view prefix) {
-  return text.size() >= pos && text.size() - pos >= prefix.size() &&
-         CK7QBldGroceries::EqualNoCase(text.substr(pos, prefix.size()), prefix);
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool IsBlank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return IsSpace(c); });
 }
-// First position >= from (a character boundary) where `needle` starts,
-// ASCII letters compared ignoring case.
-std::size_t FindNoCase(std::string_view text, std::string_view needle, std::size_t from = 0) {
-  for (std::size_t i = from; i < text.size(); i += K7QCp932::CharLength(text, i)) {
-    if (StartsWithNoCase(text, i, needle)) return i;
-  }
-  return npos;
-}
+// `needle` begins with "%", never a trail byte: a byte search is exact.
 std::size_t Count(std::string_view text, std::string_view needle) {
   std::size_t n = 0;
-  for (std::size_t i = Find(text, needle); i != npos; i = Find(text, needle, i + needle.size()))
-    ++n;
+  for (std::size_t i = text.find(needle); i != npos; i = text.find(needle, i + needle.size())) ++n;
   return n;
 }
-// Every position i (a "$(V_") where a variable "$(V_X)" starts; `end` gets the
-// position of its ")". The name may not hold what ends an attribute or a tag.
+
+// Whether a variable "$(V_X)" starts at i; `end` gets the position of its
+// ")". The name may not hold what ends an attribute or a tag.
 bool ParseVariable(std::string_view text, std::size_t i, std::size_t& end) {
   if (!StartsWith(text, i, kVariableOpen)) return false;
   const std::string_view window = text.substr(i, kMaxVariableLength);
-  const std::size_t close = Find(window, ')', kVariableOpen.size());
+  const std::size_t close = FindByte(window, ')', kVariableOpen.size());
   if (close == npos || close == kVariableOpen.size()) return false;
   const std::string_view name = window.substr(kVariableOpen.size(), close - kVariableOpen.size());
   if (name.find_first_of("\"'<>$( \t\r\n") != npos) return false;
   end = i + close;
   return true;
 }
-
-struct Marker {
-  std::size_t start = 0;
-  std::size_t end = 0;  // just after its ">"
-  CK7QBldPageConverter::LoopKind kind = CK7QBldPageConverter::LoopKind::Row;
-  std::string name;
-};
-
-// The kind comes from the marker's own alt text, never from the loop's body,
-// so that a body that happens to say "ROW:" does not change what the loop is.
-bool ParseStartMarker(std::string_view text, std::size_t start, Marker& marker) {
-  using Kind = CK7QBldPageConverter::LoopKind;
-  static constexpr std::pair<std::string_view, Kind> kKinds[] = {
-      {"ROW:", Kind::Row}, {"TABLE:", Kind::Table}, {"OPTION:", Kind::Option}};
-  const std::size_t p = start + kLoopStartPrefix.size();
-  for (const auto& [prefix, kind] : kKinds) {
-    if (!StartsWith(text, p, prefix)) continue;
-    const std::size_t quote = Find(text, '"', p + prefix.size());
-    if (quote == npos) return false;
-    const std::size_t gt = Find(text, '>', quote);
-    if (gt == npos) return false;
-    marker.start = start;
-    marker.end = gt + 1;
-    marker.kind = kind;
-    marker.name.assign(text.substr(p + prefix.size(), quote - p - prefix.size()));
-    return true;
-  }
-  return false;
-}
-
-struct LoopSpan {
-  Marker start;
-  std::size_t endMarker = 0;  // where the end marker starts
-  std::size_t end = 0;        // just after it
-};
-
-// The loops of a page in order; stops at the first malformed one (a
-// validated page has none).
-std::vector<LoopSpan> FindLoops(std::string_view text) {
-  std::vector<LoopSpan> loops;
-  std::size_t pos = 0;
-  for (std::size_t s = Find(text, kLoopStartPrefix); s != npos;
-       s = Find(text, kLoopStartPrefix, pos)) {
-    LoopSpan loop;
-    if (!ParseStartMarker(text, s, loop.start)) break;
-    loop.endMarker = Find(text, kLoopEndPrefix, loop.start.end);
-    if (loop.endMarker == npos) break;
-    const std::size_t gt = Find(text, '>', loop.endMarker);
-    if (gt == npos) break;
-    loop.end = gt + 1;
-    pos = loop.end;
-    loops.push_back(std::move(loop));
-  }
-  return loops;
-}
-
-// Starts and ends alternate: each end after its start, each start after the previous end.
-bool Alternate(const std::vector<std::size_t>& starts, const std::vector<std::size_t>& ends) {
-  if (starts.size() != ends.size()) return false;
-  for (std::size_t i = 0; i < starts.size(); ++i) {
-    if (ends[i] <= starts[i]) return false;
-    if (i > 0 && starts[i] <= ends[i - 1]) return false;
-  }
-  return true;
-}
-
-std::string_view KindText(CK7QBldPageConverter::LoopKind kind) {
-  switch (kind) {
-    case CK7QBldPageConverter::LoopKind::Table:
-      return "TABLE:";
-    case CK7QBldPageConverter::LoopKind::Option:
-      return "OPTION:";
-    case CK7QBldPageConverter::LoopKind::Row:
-      break;
-  }
-  return "ROW:";
-}
-
-std::string StartMarker(CK7QBldPageConverter::LoopKind kind, const std::string& name) {
-  std::string marker(kLoopStartPrefix);
-  marker += KindText(kind);
-  marker += name;
-  // As the repeat controls write them: the option marker has two blanks.
-  marker += kind == CK7QBldPageConverter::LoopKind::Option ? "\"  height" : "\" height";
-  marker += "=\"11\" width=\"436\">";
-  return marker;
+bool IsVariable(std::string_view text) {
+  std::size_t end = 0;
+  return ParseVariable(text, 0, end) && end + 1 == text.size();
 }
 
 // "$(V_TABLE.COLUMN)" in a loop becomes "$(V_COLUMN)"; TABLE.COLUMN is noted
-// for the loop's SELECT. A variable without a table stays as it is.
+// for the loop's SELECT. A variable without a table stays as it is, and so
+// does every variable outside loops (`columns` null).
 void AppendRowVariable(std::string_view variable, K7QStringList* columns, std::string& out) {
   const std::string_view inner =
       variable.substr(kVariableOpen.size(), variable.size() - kVariableOpen.size() - 1);
-  const std::size_t dot = columns ? Find(inner, '.') : npos;
+  const std::size_t dot = columns ? FindByte(inner, '.', 0) : npos;
   if (dot == npos) {
     out.append(variable);
     return;
@@ -167,150 +86,423 @@ void AppendRowVariable(std::string_view variable, K7QStringList* columns, std::s
   out += ')';
 }
 
-// One value tag at `pos` back into macro text; returns where the text goes on.
-std::size_t UntagValue(std::string_view seg, std::size_t pos, K7QStringList* columns,
-                       std::string& out) {
-  const std::size_t varBegin = pos + kValueTagOpen.size();
-  const std::size_t quote = Find(seg, '"', varBegin);
-  const std::size_t gt = quote == npos ? npos : Find(seg, '>', quote);
-  const std::size_t close = gt == npos ? npos : Find(seg, kValueTagClose, gt + 1);
-  if (close == npos) {  // not a tag after all: keep its text
-    out.append(kValueTagOpen);
-    return varBegin;
-  }
-  const std::string_view variable = seg.substr(varBegin, quote - varBegin);
-  const bool largeText = Contains(seg.substr(quote + 1, gt - quote - 1), "type=\"CLOB\"");
-  const std::string_view content = seg.substr(gt + 1, close - gt - 1);
-
-  std::string macro;
-  std::size_t variableEnd = 0;
-  if (ParseVariable(variable, 0, variableEnd) && variableEnd + 1 == variable.size())
-    AppendRowVariable(variable, columns, macro);
-  else
-    macro.assign(variable);
-
-  const std::size_t image = FindNoCase(content, "<IMG");
-  if (largeText) {
-    std::string_view name = macro;
-    if (name.size() >= 3 && name.substr(0, 2) == "$(" && name.back() == ')')
-      name = name.substr(2, name.size() - 3);
-    out.append(kLargeTextCall);
-    out.append(name);
-    out.append(kLargeTextTail);
-  } else if (image != npos) {
-    // The author's image tag keeps everything but the shown file name.
-    const std::size_t imageEnd = Find(content, '>', image);
-    const std::size_t src = FindNoCase(content.substr(0, imageEnd), "src=\"", image);
-    const std::size_t valueEnd = src == npos ? npos : Find(content, '"', src + 5);
-    if (imageEnd == npos || valueEnd == npos || valueEnd > imageEnd) {
-      out.append("<IMG src=\"");
-      out.append(macro);
-      out.append("\">");
-    } else {
-      out.append(content.substr(image, src + 5 - image));
-      out.append(macro);
-      out.append(content.substr(valueEnd, imageEnd + 1 - valueEnd));
-    }
-  } else {
-    out.append(macro);
-  }
-  return close + kValueTagClose.size();
+// The text of `text` from `from` with blanks and line breaks skipped.
+std::size_t SkipSpace(std::string_view text, std::size_t from, std::size_t to) {
+  while (from < to && IsSpace(text[from])) ++from;
+  return from;
 }
 
-// Value tags back into macro text; inside a loop (`columns` given) row
-// variables lose their table, which is noted. One pass: the next variable
-// and the next tag are searched for again only when passed.
-void Untag(std::string_view seg, K7QStringList* columns, std::string& out) {
-  std::size_t i = 0;
-  std::size_t nextVariable = Find(seg, kVariableOpen);
-  std::size_t nextTag = Find(seg, kValueTagOpen);
+// Layout that an editor or a tidier adds or changes freely: blanks, line
+// breaks and <BR> tags.
+std::size_t SkipLayout(std::string_view text, std::size_t i, std::size_t to) {
   for (;;) {
-    if (nextVariable != npos && nextVariable < i) nextVariable = Find(seg, kVariableOpen, i);
-    if (nextTag != npos && nextTag < i) nextTag = Find(seg, kValueTagOpen, i);
-    const std::size_t next = std::min(nextVariable, nextTag);
-    if (next == npos) break;
-    out.append(seg.substr(i, next - i));
-    if (next == nextTag) {
-      i = UntagValue(seg, next, columns, out);
-      continue;
-    }
-    std::size_t end = 0;
-    if (!ParseVariable(seg, next, end)) {
-      out.append(kVariableOpen);
-      i = next + kVariableOpen.size();
-      continue;
-    }
-    AppendRowVariable(seg.substr(next, end + 1 - next), columns, out);
-    i = end + 1;
+    i = SkipSpace(text, i, to);
+    if (i >= to || text[i] != '<') return i;
+    K7QHtmlTag tag;
+    if (!CK7QBldHtmlScanner::TagAt(text, i, to, tag) ||
+        !CK7QBldHtmlScanner::EqualNoCase(tag.name, "br"))
+      return i;
+    i = tag.end;
   }
-  out.append(seg.substr(i));
 }
 
-// Each option list of a loop repeats its options: the text from its first
-// "<OPTION value=\"" up to "</SELECT>" becomes a row template.
-std::string WrapOptionLists(std::string text) {
-  constexpr std::string_view kOption = "<OPTION value=\"";
-  constexpr std::string_view kSelectEnd = "</SELECT>";
-  if (!Contains(text, kOption)) return text;
-  std::string out;
-  out.reserve(text.size() + 16);
-  std::size_t pos = 0;
-  for (std::size_t o = Find(text, kOption); o != npos; o = Find(text, kOption, pos)) {
-    const std::size_t end = Find(text, kSelectEnd, o);
-    if (end == npos) break;
-    out.append(text, pos, o - pos);
-    out.append(kRowOpen);
-    out += '\n';
-    out.append(text, o, end - o);
-    out.append(kRowClose);
-    out += '\n';
-    out.append(kSelectEnd);
-    pos = end + kSelectEnd.size();
+// One character of text at i, a character reference decoded; its length in `length`.
+char CharAt(std::string_view text, std::size_t i, std::size_t& length) {
+  length = 1;
+  if (text[i] != '&') return text[i];
+  const std::size_t semicolon = FindByte(text, ';', i, i + 8);
+  if (semicolon == npos) return '&';
+  const std::string decoded = CK7QBldHtmlScanner::Decode(text.substr(i, semicolon + 1 - i));
+  if (decoded.size() != 1) return '&';
+  length = semicolon + 1 - i;
+  return decoded[0];
+}
+
+// Where the shown value `sample` ends when the text at `from` begins with it,
+// as the page editor may have rewritten it: layout, the letter case of tags
+// and character references do not count. npos when it does not begin so.
+std::size_t MatchSample(std::string_view text, std::size_t from, std::size_t to,
+                        std::string_view sample) {
+  std::size_t i = from;
+  std::size_t j = 0;
+  std::size_t matched = from;
+  for (;;) {
+    const std::size_t before = j;
+    j = SkipLayout(sample, j, sample.size());
+    // The layout that ends the sample ends the shown value in the page too.
+    if (j >= sample.size()) return j > before ? SkipLayout(text, matched, to) : matched;
+    i = SkipLayout(text, i, to);
+    if (i >= to) return npos;
+    K7QHtmlTag a;
+    if (CK7QBldHtmlScanner::TagAt(sample, j, sample.size(), a)) {
+      K7QHtmlTag b;
+      if (!CK7QBldHtmlScanner::TagAt(text, i, to, b) || a.kind != b.kind ||
+          !CK7QBldGroceries::EqualNoCase(a.name, b.name))
+        return npos;
+      j = a.end;
+      i = b.end;
+      matched = i;
+      continue;
+    }
+    std::size_t li = 0;
+    std::size_t lj = 0;
+    if (CharAt(text, i, li) != CharAt(sample, j, lj)) return npos;
+    i += li;
+    j += lj;
+    matched = i;
   }
-  out.append(text, pos, std::string::npos);
+}
+
+// ------------------------------------------------------------ page markup
+
+// One piece of markup that conversion works on, in page order.
+struct Mark {
+  enum class Type { LoopStart, LoopEnd, ValueOpen, ValueClose };
+  Type type = Type::LoopStart;
+  std::size_t begin = 0;
+  std::size_t end = 0;  // just after its ">"
+  Kind kind = Kind::Row;
+  std::string name;  // loop start: the loop's name; value tag: its variable
+  bool largeText = false;
+};
+
+// The first piece of markup that conversion cannot read.
+struct Problem {
+  unsigned id = 0;
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+// What one walk over a page finds.
+struct PageScan {
+  std::vector<Mark> marks;
+  bool form = false;
+  std::size_t formBegin = 0;
+  std::size_t formEnd = 0;
+  bool field = false;   // a named INPUT, SELECT or TEXTAREA
+  bool option = false;  // an OPTION with a value
+  K7QStringList fieldNames;
+  Problem problem;
+};
+
+std::string_view FileNameOf(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == npos ? path : path.substr(slash + 1);
+}
+
+// A loop start marker's alt text "KIND:NAME"; false for one of no known kind.
+bool ParseLoopName(const std::string& alt, Kind& kind, std::string& name) {
+  static constexpr std::pair<std::string_view, Kind> kKinds[] = {
+      {"row:", Kind::Row}, {"table:", Kind::Table}, {"option:", Kind::Option}};
+  for (const auto& [prefix, k] : kKinds) {
+    if (alt.size() < prefix.size() ||
+        !CK7QBldHtmlScanner::EqualNoCase(std::string_view(alt).substr(0, prefix.size()), prefix))
+      continue;
+    kind = k;
+    name = alt.substr(prefix.size());
+    return true;
+  }
+  return false;
+}
+
+Mark MakeMark(Mark::Type type, const K7QHtmlTag& tag) {
+  Mark mark;
+  mark.type = type;
+  mark.begin = tag.begin;
+  mark.end = tag.end;
+  return mark;
+}
+
+void NoteProblem(PageScan& scan, unsigned id, const K7QHtmlTag& tag) {
+  if (scan.problem.id == 0) scan.problem = {id, tag.begin, tag.end};
+}
+
+// Mentions of the builder's markup that no mark accounts for: a marker image
+// or a value tag inside a comment, a script or an attribute, or after a tag
+// that the page never closes. Each would stay in the macro unconverted.
+void FindStrayMentions(std::string_view text, PageScan& scan) {
+  std::size_t next = 0;  // first mark that may still hold a mention
+  for (std::size_t seven = FindByte(text, '7', 1); seven != npos;
+       seven = FindByte(text, '7', seven + 1)) {
+    if (seven + 1 >= text.size() || (text[seven - 1] | 0x20) != 'k' ||
+        (text[seven + 1] | 0x20) != 'q')
+      continue;
+    const std::size_t k = seven - 1;
+    Mark::Type type;
+    std::size_t at = k;
+    std::size_t length = 3;
+    const std::string_view rest = text.substr(k);
+    if (k >= 1 && text[k - 1] == '<') {
+      type = Mark::Type::ValueOpen;
+      at = k - 1;
+      length = 4;
+    } else if (k >= 2 && text[k - 1] == '/' && text[k - 2] == '<') {
+      type = Mark::Type::ValueClose;
+      at = k - 2;
+      length = 5;
+    } else if (rest.size() >= kLoopStartImage.size() &&
+               CK7QBldHtmlScanner::EqualNoCase(rest.substr(0, kLoopStartImage.size()),
+                                               kLoopStartImage)) {
+      type = Mark::Type::LoopStart;
+      length = kLoopStartImage.size();
+    } else if (rest.size() >= kLoopEndImage.size() &&
+               CK7QBldHtmlScanner::EqualNoCase(rest.substr(0, kLoopEndImage.size()),
+                                               kLoopEndImage)) {
+      type = Mark::Type::LoopEnd;
+      length = kLoopEndImage.size();
+    } else {
+      continue;
+    }
+    while (next < scan.marks.size() && scan.marks[next].end <= at) ++next;
+    const bool accounted =
+        next < scan.marks.size() && scan.marks[next].begin <= at && scan.marks[next].type == type;
+    if (accounted) continue;
+    if (scan.problem.id == 0 || at < scan.problem.begin) {
+      const bool marker = type == Mark::Type::LoopStart || type == Mark::Type::LoopEnd;
+      scan.problem = {marker ? kIdsLoopMarkerUnreadable : kIdsValueTagUnreadable, at, at + length};
+    }
+    return;
+  }
+}
+
+PageScan ScanPage(std::string_view text) {
+  PageScan scan;
+  CK7QBldHtmlScanner scanner(text);
+  K7QHtmlTag tag;
+  while (scanner.Next(tag)) {
+    if (tag.kind == K7QHtmlTag::Kind::End) {
+      if (tag.IsEnd("k7q")) scan.marks.push_back(MakeMark(Mark::Type::ValueClose, tag));
+      continue;
+    }
+    if (tag.kind != K7QHtmlTag::Kind::Start) continue;
+    // Most tags of a page are none of these: their first letter tells.
+    switch (tag.name[0] | 0x20) {
+      case 'f':
+      case 'i':
+      case 'k':
+      case 'o':
+      case 's':
+      case 't':
+        break;
+      default:
+        continue;
+    }
+    if (tag.IsStart("img")) {
+      const K7QHtmlAttribute* src = tag.Find("src");
+      if (!src) continue;
+      const std::string path = src->Text();
+      const std::string_view file = FileNameOf(path);
+      if (CK7QBldHtmlScanner::EqualNoCase(file, kLoopEndImage)) {
+        scan.marks.push_back(MakeMark(Mark::Type::LoopEnd, tag));
+      } else if (CK7QBldHtmlScanner::EqualNoCase(file, kLoopStartImage)) {
+        Mark mark = MakeMark(Mark::Type::LoopStart, tag);
+        const K7QHtmlAttribute* alt = tag.Find("alt");
+        if (!alt || !ParseLoopName(alt->Text(), mark.kind, mark.name)) {
+          NoteProblem(scan, kIdsLoopMarkerUnreadable, tag);
+          continue;
+        }
+        scan.marks.push_back(std::move(mark));
+      }
+    } else if (tag.IsStart("k7q")) {
+      const K7QHtmlAttribute* macro = tag.Find("macro");
+      Mark mark = MakeMark(Mark::Type::ValueOpen, tag);
+      if (macro) mark.name = macro->Text();
+      if (!IsVariable(mark.name)) {
+        NoteProblem(scan, kIdsValueTagUnreadable, tag);
+        continue;
+      }
+      const K7QHtmlAttribute* type = tag.Find("type");
+      mark.largeText = type && CK7QBldHtmlScanner::EqualNoCase(type->Text(), "clob");
+      scan.marks.push_back(std::move(mark));
+    } else if (tag.IsStart("form")) {
+      if (!scan.form) {
+        scan.formBegin = tag.begin;
+        scan.formEnd = tag.end;
+      }
+      scan.form = true;
+    } else if (tag.IsStart("input") || tag.IsStart("select") || tag.IsStart("textarea")) {
+      const K7QHtmlAttribute* name = tag.Find("name");
+      std::string text = name ? name->Text() : std::string();
+      if (text.empty()) continue;
+      scan.field = true;
+      if (!tag.IsStart("textarea")) scan.fieldNames.push_back(std::move(text));
+    } else if (tag.IsStart("option")) {
+      scan.option = scan.option || tag.Find("value") != nullptr;
+    }
+  }
+  FindStrayMentions(text, scan);
+  return scan;
+}
+
+// Validation's code 2 for a page without any value tag and without a
+// usable form: conversion first names a loop that was left without columns.
+constexpr int kNoValueTagsNorUsableForm = 102;
+
+int Validate(const PageScan& scan) {
+  if (scan.problem.id != 0) return kPageMarkupUnreadable;
+  const std::vector<Mark>& marks = scan.marks;
+  // Loops: start, end, start, end, ... (a value tag may stand anywhere between).
+  bool inLoop = false;
+  bool loops = false;
+  bool values = false;
+  for (const Mark& mark : marks) {
+    if (mark.type == Mark::Type::LoopStart) {
+      if (inLoop) return kPageLoopMarkersBad;
+      inLoop = loops = true;
+    } else if (mark.type == Mark::Type::LoopEnd) {
+      if (!inLoop) return kPageLoopMarkersBad;
+      inLoop = false;
+    }
+  }
+  if (inLoop) return kPageLoopMarkersBad;
+  if (!loops) {
+    if (!scan.form) return kPageNoLoopNorForm;
+    if (!scan.field) return kPageFormWithoutField;
+  }
+  // Value tags: each opening directly followed by its end, no marker between.
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    if (marks[i].type == Mark::Type::ValueOpen) {
+      if (i + 1 >= marks.size() || marks[i + 1].type != Mark::Type::ValueClose)
+        return kPageValueTagsBad;
+      values = true;
+      ++i;
+    } else if (marks[i].type == Mark::Type::ValueClose) {
+      return kPageValueTagsBad;
+    }
+  }
+  if (!values && (!scan.form || (!scan.field && !scan.option))) return kNoValueTagsNorUsableForm;
+  return kPageValid;
+}
+
+// Positions of the loops of a validated page: start and end marks.
+std::vector<std::pair<const Mark*, const Mark*>> Loops(const PageScan& scan) {
+  std::vector<std::pair<const Mark*, const Mark*>> loops;
+  const Mark* start = nullptr;
+  for (const Mark& mark : scan.marks) {
+    if (mark.type == Mark::Type::LoopStart) start = &mark;
+    if (mark.type == Mark::Type::LoopEnd && start) {
+      loops.emplace_back(start, &mark);
+      start = nullptr;
+    }
+  }
+  return loops;
+}
+
+// The first text of the page that a macro reader would take for the frame
+// of a section, outside the shown values of value tags (which conversion
+// drops). npos when there is none.
+std::size_t FindKeyword(std::string_view page, const PageScan& scan, std::string_view& keyword) {
+  std::vector<std::pair<std::size_t, std::size_t>> shown;
+  for (std::size_t i = 0; i + 1 < scan.marks.size(); ++i) {
+    if (scan.marks[i].type == Mark::Type::ValueOpen &&
+        scan.marks[i + 1].type == Mark::Type::ValueClose)
+      shown.emplace_back(scan.marks[i].begin, scan.marks[i + 1].end);
+  }
+  std::size_t next = 0;
+  for (std::size_t at = CK7QBldMacroFile::FindSectionKeyword(page, 0, keyword); at != npos;
+       at = CK7QBldMacroFile::FindSectionKeyword(page, at + 1, keyword)) {
+    while (next < shown.size() && shown[next].second <= at) ++next;
+    if (next >= shown.size() || at < shown[next].first) return at;
+  }
+  return npos;
+}
+
+// Whether the page holds value tags already: it was prepared and not
+// converted since.
+bool HoldsPreparedValues(std::string_view page) {
+  CK7QBldHtmlScanner scanner(page);
+  K7QHtmlTag tag;
+  while (scanner.Next(tag)) {
+    if (!tag.IsStart("k7q")) continue;
+    const K7QHtmlAttribute* macro = tag.Find("macro");
+    if (macro && StartsWith(macro->Text(), 0, "$(")) return true;
+  }
+  return false;
+}
+
+// "&quot;" written by a page editor where the macro needs a double quote:
+// in text (a large-text reference, a function call's argument) and in
+// unquoted attribute values. A quoted attribute value keeps its "&quot;",
+// which is all that keeps it one value.
+std::string UnescapeQuotes(std::string_view text) {
+  constexpr std::string_view kQuot = "&quot;";
+  std::string out;
+  out.reserve(text.size());
+  const auto copy = [&](std::size_t from, std::size_t to) {
+    for (std::size_t amp = text.find(kQuot, from); amp != npos && amp < to;
+         amp = text.find(kQuot, from)) {
+      if (amp + kQuot.size() > to) break;
+      out.append(text, from, amp - from);
+      out += '"';
+      from = amp + kQuot.size();
+    }
+    out.append(text, from, to - from);
+  };
+  CK7QBldHtmlScanner scanner(text);
+  K7QHtmlTag tag;
+  std::size_t pos = 0;
+  while (scanner.Next(tag)) {
+    for (const K7QHtmlAttribute& a : tag.Attributes()) {
+      if (a.quote == 0) continue;
+      copy(pos, a.valueBegin);
+      out.append(text, a.valueBegin, a.end - a.valueBegin);
+      pos = a.end;
+    }
+    copy(pos, tag.end);
+    pos = tag.end;
+  }
+  copy(pos, text.size());
   return out;
 }
 
-// The report text of a loop: a table repeats its rows that hold a value tag
-// (header rows and the text after the last row stay plain), a row loop
-// repeats its whole body, an option loop only its option lists.
-std::string BuildTemplate(CK7QBldPageConverter::LoopKind kind, std::string_view body,
-                          K7QStringList& columns) {
-  using Kind = CK7QBldPageConverter::LoopKind;
-  constexpr std::string_view kRow = "<TR>";
-  constexpr std::string_view kRowEnd = "</TR>";
-  std::string out;
-  out.reserve(body.size() + 32);
-  if (kind == Kind::Table && Contains(body, kRow)) {
-    std::size_t pos = 0;
-    for (std::size_t tr = Find(body, kRow); tr != npos; tr = Find(body, kRow, pos)) {
-      Untag(body.substr(pos, tr - pos), &columns, out);
-      const std::size_t close = Find(body, kRowEnd, tr);
-      const std::size_t rowEnd = close == npos ? body.size() : close + kRowEnd.size();
-      const std::string_view row = body.substr(tr, rowEnd - tr);
-      if (Contains(row, kValueTagOpen)) {
-        out += '\n';
-        out.append(kRowOpen);
-        out += '\n';
-        Untag(row, &columns, out);
-        out += '\n';
-        out.append(kRowClose);
-      } else {
-        Untag(row, &columns, out);
-      }
-      pos = rowEnd;
-    }
-    Untag(body.substr(pos), &columns, out);
-  } else if (kind == Kind::Option) {
-    Untag(body, &columns, out);
-  } else {
-    out += '\n';
-    out.append(kRowOpen);
-    Untag(body, &columns, out);
-    out += '\n';
-    out.append(kRowClose);
+std::string_view KindText(Kind kind) {
+  switch (kind) {
+    case Kind::Table:
+      return "TABLE:";
+    case Kind::Option:
+      return "OPTION:";
+    case Kind::Row:
+      break;
   }
-  return WrapOptionLists(std::move(out));
+  return "ROW:";
+}
+
+std::string StartMarker(Kind kind, const std::string& name) {
+  std::string marker(kLoopStartPrefix);
+  marker += KindText(kind);
+  marker += name;
+  // As the repeat controls write them: the option marker has two blanks.
+  marker += kind == Kind::Option ? "\"  height" : "\" height";
+  marker += "=\"11\" width=\"436\">";
+  return marker;
+}
+
+// Each option list of a loop repeats its options: the text from its first
+// option with a value up to the list's end tag becomes a row template.
+std::string WrapOptionLists(std::string text) {
+  CK7QBldHtmlScanner scanner(text);
+  K7QHtmlTag tag;
+  std::string out;
+  std::size_t pos = 0;
+  while (scanner.Next(tag)) {
+    if (!tag.IsStart("option") || !tag.Find("value")) continue;
+    const std::size_t first = tag.begin;
+    bool closed = false;
+    while (!closed && scanner.Next(tag)) closed = tag.IsEnd("select");
+    if (!closed) break;
+    if (out.empty()) out.reserve(text.size() + 16);
+    out.append(text, pos, first - pos);
+    out.append(kRowOpen);
+    out += '\n';
+    out.append(text, first, tag.begin - first);
+    out.append(kRowClose);
+    out += '\n';
+    out.append(text, tag.begin, tag.end - tag.begin);
+    pos = tag.end;
+  }
+  if (pos == 0) return text;
+  out.append(text, pos, std::string::npos);
+  return out;
 }
 
 // The lines a function page holds for a report text.
@@ -326,11 +518,15 @@ bool SameLines(std::string_view text, const K7QStringList& lines) {
   }
 }
 
+// Whether an end tag </SELECT> (any letter case) starts at `pos`.
+bool SelectEndAt(std::string_view text, std::size_t pos) {
+  return text.size() - std::min(pos, text.size()) >= 9 && text[pos] == '<' &&
+         text[pos + 1] == '/' && CK7QBldHtmlScanner::EqualNoCase(text.substr(pos + 2, 6), "select");
+}
+
 // The loop body that a report text was made from, by the rules of `kind`;
 // false when the text does not have that kind's shape.
-bool InverseTemplate(CK7QBldPageConverter::LoopKind kind, const std::string& text,
-                     std::string_view nl, std::string& body) {
-  using Kind = CK7QBldPageConverter::LoopKind;
+bool InverseTemplate(Kind kind, const std::string& text, std::string_view nl, std::string& body) {
   body.clear();
   if (kind == Kind::Row) {
     const std::string open = std::string(nl) + std::string(kRowOpen);
@@ -344,18 +540,19 @@ bool InverseTemplate(CK7QBldPageConverter::LoopKind kind, const std::string& tex
   const std::string open = kind == Kind::Table
                                ? std::string(nl) + std::string(kRowOpen) + std::string(nl)
                                : std::string(kRowOpen) + std::string(nl);
-  const std::string close = kind == Kind::Table
-                                ? std::string(nl) + std::string(kRowClose)
-                                : std::string(kRowClose) + std::string(nl) + "</SELECT>";
-  const std::size_t closeLength = kind == Kind::Table ? close.size() : kRowClose.size() + nl.size();
+  const std::string close = kind == Kind::Table ? std::string(nl) + std::string(kRowClose)
+                                                : std::string(kRowClose) + std::string(nl);
   std::size_t pos = 0;
   bool found = false;
-  for (std::size_t r = Find(text, open); r != npos; r = Find(text, open, pos)) {
-    const std::size_t c = Find(text, close, r + open.size());
+  for (std::size_t r = text.find(open); r != npos; r = text.find(open, pos)) {
+    std::size_t c = text.find(close, r + open.size());
+    // An option list's template ends right before the list's end tag.
+    while (kind == Kind::Option && c != npos && !SelectEndAt(text, c + close.size()))
+      c = text.find(close, c + 1);
     if (c == npos) return false;
     body.append(text, pos, r - pos);
     body.append(text, r + open.size(), c - r - open.size());
-    pos = c + closeLength;
+    pos = c + close.size();
     found = true;
   }
   body.append(text, pos, std::string::npos);
@@ -374,6 +571,31 @@ bool SameNames(const K7QStringList& a, const K7QStringList& b) {
          });
 }
 
+// The line (from 1) that `at` stands on.
+std::size_t LineOf(std::string_view text, std::size_t at) {
+  std::size_t line = 1;
+  for (std::size_t lf = FindByte(text, '\n', 0, at); lf != npos;
+       lf = FindByte(text, '\n', lf + 1, at))
+    ++line;
+  return line;
+}
+
+// A piece of markup as a message quotes it: on one line, shortened.
+std::string Excerpt(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size() && out.size() < kExcerptLength;) {
+    const std::size_t length = K7QCp932::CharLength(text, i);
+    if (length == 1 && IsSpace(text[i])) {
+      if (out.empty() || out.back() != ' ') out += ' ';
+    } else {
+      out.append(text, i, length);
+    }
+    i += length;
+  }
+  if (out.size() < text.size() && out.size() >= kExcerptLength) out += "...";
+  return out;
+}
+
 }  // namespace
 
 // What the preparation of one page looks up again and again: the table of
@@ -386,6 +608,185 @@ struct CK7QBldPageConverter::ColumnCache {
   std::map<const CK7QBldFunctionEntry*, Function> functions;
   std::unordered_map<std::string, std::string> samples;  // "table\ncolumn" -> shown text
   std::string color;
+
+  const std::string& Sample(const CK7QBldProfile& profile, std::string_view table,
+                            std::string_view column) {
+    std::string key(table);
+    key += '\n';
+    key += column;
+    auto [it, added] = samples.try_emplace(std::move(key));
+    if (added) {
+      it->second = profile.ColumnSample(table, column);
+      // An empty value would leave nothing to see or to click in the editor.
+      if (it->second.empty()) it->second = "***";
+    }
+    return it->second;
+  }
+};
+
+// Turns a page of editor form (or a piece of one) back into macro text:
+// value tags into variables, "$(V_TABLE.COLUMN)" in loops into row
+// variables. Pieces are asked for from left to right.
+class CK7QBldPageConverter::CUntagger {
+ public:
+  CUntagger(std::string_view text, const std::vector<Mark>& marks, const CK7QBldProfile& profile,
+            ColumnCache& cache)
+      : m_text(text), m_marks(marks), m_profile(profile), m_cache(cache) {}
+
+  // Appends text[from, to) in macro form.
+  void Append(std::size_t from, std::size_t to, K7QStringList* columns, std::string& out) {
+    from = std::max(from, m_done);
+    while (m_next < m_marks.size() && m_marks[m_next].begin < from) ++m_next;
+    while (from < to) {
+      while (m_next < m_marks.size() && m_marks[m_next].type != Mark::Type::ValueOpen) ++m_next;
+      const bool value = m_next + 1 < m_marks.size() && m_marks[m_next].begin < to &&
+                         m_marks[m_next + 1].type == Mark::Type::ValueClose;
+      const std::size_t stop = value ? m_marks[m_next].begin : to;
+      AppendVariables(from, stop, columns, out);
+      if (!value) {
+        from = to;
+        break;
+      }
+      Untag(m_marks[m_next], m_marks[m_next + 1], columns, out);
+      from = m_marks[m_next + 1].end;
+      m_next += 2;
+    }
+    m_done = std::max(m_done, from);
+  }
+
+  // Whether text[from, to) holds a value tag.
+  bool HoldsValueTag(std::size_t from, std::size_t to) const {
+    const auto it = std::lower_bound(m_marks.begin(), m_marks.end(), from,
+                                     [](const Mark& m, std::size_t p) { return m.begin < p; });
+    for (auto i = it; i != m_marks.end() && i->begin < to; ++i) {
+      if (i->type == Mark::Type::ValueOpen) return true;
+    }
+    return false;
+  }
+
+  // Whether `at` lies inside a value tag (its own tags included).
+  bool InsideValueTag(std::size_t at) const {
+    auto it = std::upper_bound(m_marks.begin(), m_marks.end(), at,
+                               [](std::size_t p, const Mark& m) { return p < m.begin; });
+    if (it == m_marks.begin()) return false;
+    --it;
+    if (it->type == Mark::Type::ValueClose) return at < it->end;
+    return it->type == Mark::Type::ValueOpen;
+  }
+
+  // Text typed inside a value tag that holds the frame of a section; npos when none.
+  std::size_t KeywordAt() const { return m_keywordAt; }
+
+ private:
+  void AppendVariables(std::size_t from, std::size_t to, K7QStringList* columns, std::string& out) {
+    std::size_t pos = from;
+    for (std::size_t d = FindByte(m_text, '$', from, to); d != npos;
+         d = FindByte(m_text, '$', d + 1, to)) {
+      std::size_t end = 0;
+      if (!ParseVariable(m_text, d, end) || end >= to) continue;
+      out.append(m_text, pos, d - pos);
+      AppendRowVariable(m_text.substr(d, end + 1 - d), columns, out);
+      pos = end + 1;
+      d = end;
+    }
+    out.append(m_text, pos, to - pos);
+  }
+
+  // What the author typed inside a value tag besides the shown value: after
+  // the sample in the coloured text (the caret stays inside it), and after
+  // the coloured text. Layout alone is not kept.
+  std::string TypedText(std::size_t from, std::size_t to, std::string_view sample) const {
+    std::string kept;
+    const std::size_t start = SkipSpace(m_text, from, to);
+    K7QHtmlTag tag;
+    if (CK7QBldHtmlScanner::TagAt(m_text, start, to, tag) && tag.IsStart("font")) {
+      const std::size_t matched = MatchSample(m_text, tag.end, to, sample);
+      // The end tag of the coloured text: the first </FONT> of its level.
+      std::size_t pos = matched == npos ? tag.end : matched;
+      std::size_t depth = 0;
+      K7QHtmlTag inner;
+      bool closed = false;
+      while (!closed && CK7QBldHtmlScanner::TagIn(m_text, pos, to, inner)) {
+        pos = inner.end;
+        if (inner.IsStart("font")) ++depth;
+        if (inner.IsEnd("font")) closed = depth-- == 0;
+      }
+      const std::size_t innerEnd = closed ? inner.begin : to;
+      if (matched != npos) kept.append(m_text, matched, innerEnd - matched);
+      if (closed) kept.append(m_text, inner.end, to - inner.end);
+    } else {
+      const std::size_t matched = MatchSample(m_text, start, to, sample);
+      if (matched != npos) kept.append(m_text, matched, to - matched);
+    }
+    if (IsBlank(kept)) kept.clear();
+    return kept;
+  }
+
+  // One value tag (open .. close) into macro text.
+  void Untag(const Mark& open, const Mark& close, K7QStringList* columns, std::string& out) {
+    const std::string& variable = open.name;
+    std::string macro;
+    AppendRowVariable(variable, columns, macro);
+    const std::string_view inner =
+        std::string_view(variable).substr(kVariableOpen.size(), variable.size() - 5);
+    const std::size_t dot = FindByte(inner, '.', 0);
+    const std::string_view table = dot == npos ? std::string_view() : inner.substr(0, dot);
+    const std::string_view column = dot == npos ? inner : inner.substr(dot + 1);
+
+    K7QHtmlTag image;
+    bool hasImage = false;
+    for (std::size_t pos = open.end; CK7QBldHtmlScanner::TagIn(m_text, pos, close.begin, image);
+         pos = image.end) {
+      if (image.IsStart("img")) {
+        hasImage = true;
+        break;
+      }
+    }
+    std::string before;  // typed in front of the image
+    std::string typed;   // typed after the shown value
+    if (open.largeText) {
+      out.append(kLargeTextCall);
+      out.append(std::string_view(macro).substr(2, macro.size() - 3));
+      out.append(kLargeTextTail);
+      typed = TypedText(open.end, close.begin, m_cache.Sample(m_profile, table, column));
+    } else if (hasImage) {
+      // The author's image tag keeps everything but the shown file name.
+      before.assign(m_text, open.end, image.begin - open.end);
+      if (IsBlank(before)) before.clear();
+      out += before;
+      const K7QHtmlAttribute* src = image.Find("src");
+      if (!src || !src->hasValue) {
+        out.append("<IMG src=\"");
+        out.append(macro);
+        out.append("\">");
+      } else {
+        const char quote = src->quote ? src->quote : '"';
+        out.append(m_text, image.begin, src->valueBegin - image.begin);
+        out += quote;
+        out.append(macro);
+        out += quote;
+        out.append(m_text, src->end, image.end - src->end);
+      }
+      typed.assign(m_text, image.end, close.begin - image.end);
+      if (IsBlank(typed)) typed.clear();
+    } else {
+      out.append(macro);
+      typed = TypedText(open.end, close.begin, m_cache.Sample(m_profile, table, column));
+    }
+    std::string_view keyword;
+    if (m_keywordAt == npos && (CK7QBldMacroFile::FindSectionKeyword(before, 0, keyword) != npos ||
+                                CK7QBldMacroFile::FindSectionKeyword(typed, 0, keyword) != npos))
+      m_keywordAt = open.begin;
+    out.append(typed);
+  }
+
+  std::string_view m_text;
+  const std::vector<Mark>& m_marks;
+  const CK7QBldProfile& m_profile;
+  ColumnCache& m_cache;
+  std::size_t m_next = 0;
+  std::size_t m_done = 0;
+  std::size_t m_keywordAt = npos;
 };
 
 CK7QBldPageConverter::CK7QBldPageConverter(CK7QBldMacro& macro) : m_macro(macro) {}
@@ -393,58 +794,8 @@ CK7QBldPageConverter::CK7QBldPageConverter(CK7QBldMacro& macro) : m_macro(macro)
 // ---------------------------------------------------------------- validation
 
 int CK7QBldPageConverter::ValidatePage(std::string_view text) {
-  bool formField = false;
-  return Validate(text, formField);
-}
-
-// `formField`: whether the page has a tag that can name a form field
-// ("<INPUT" or "<SELECT" in any letter case); only then is it read for names.
-int CK7QBldPageConverter::Validate(std::string_view text, bool& formField) {
-  // One walk over the page finds every piece of markup the rules look at.
-  std::vector<std::size_t> starts;
-  std::vector<std::size_t> ends;
-  std::vector<std::size_t> opens;
-  std::vector<std::size_t> closes;
-  bool form = false;
-  bool inputField = false;
-  bool option = false;
-  formField = false;
-  for (std::size_t i = Find(text, '<'); i != npos; i = Find(text, '<', i + 1)) {
-    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-    if (((next == 'I' || next == 'i') && StartsWithNoCase(text, i, "<INPUT")) ||
-        ((next == 'S' || next == 's') && StartsWithNoCase(text, i, "<SELECT")))
-      formField = true;
-    if (StartsWith(text, i, kLoopStartPrefix)) {
-      starts.push_back(i);
-    } else if (StartsWith(text, i, kLoopEndPrefix)) {
-      ends.push_back(i);
-    } else if (StartsWith(text, i, kValueTagOpen)) {
-      opens.push_back(i);
-    } else if (StartsWith(text, i, kValueTagClose)) {
-      closes.push_back(i);
-    } else if (StartsWith(text, i, "<FORM")) {
-      form = true;
-    } else if (StartsWith(text, i, "<INPUT ")) {
-      // The attribute name in any letter case: the builder's own form
-      // fragment writes it in capitals.
-      inputField = inputField || StartsWithNoCase(text, i + 7, "name=");
-    } else if (StartsWith(text, i, "<OPTION value=\"")) {
-      option = true;
-    }
-  }
-  if (!Alternate(starts, ends)) return kPageLoopMarkersBad;
-  for (std::size_t i = 0; i < starts.size(); ++i) {
-    Marker marker;
-    if (!ParseStartMarker(text, starts[i], marker) || marker.end > ends[i])
-      return kPageLoopMarkersBad;
-  }
-  if (starts.empty()) {
-    if (!form) return kPageNoLoopNorForm;
-    if (!inputField) return kPageLoopMarkersBad;
-  }
-  if (!Alternate(opens, closes)) return kPageValueTagsBad;
-  if (opens.empty() && (!form || (!inputField && !option))) return kPageValueTagsBad;
-  return kPageValid;
+  const int code = Validate(ScanPage(text));
+  return code == kNoValueTagsNorUsableForm ? kPageValueTagsBad : code;
 }
 
 int CK7QBldPageConverter::ValidatePageFile(const std::string& path) const {
@@ -458,11 +809,17 @@ int CK7QBldPageConverter::ValidatePageFile(const std::string& path) const {
   return -1;
 }
 
-void CK7QBldPageConverter::ShowValidation(int code) const {
+void CK7QBldPageConverter::Refuse(unsigned id, std::string_view page, std::size_t at,
+                                  std::string_view what) const {
   IK7QBldUserInterface& ui = m_macro.Groceries().Ui();
-  if (code == kPageLoopMarkersBad) ui.Message(kIdsLoopMarkersUnbalanced, K7QIcon::Stop);
-  if (code == kPageValueTagsBad) ui.Message(kIdsValueTagsUnbalanced, K7QIcon::Stop);
-  if (code == kPageNoLoopNorForm) ui.Message(kIdsNoLoopNorForm, K7QIcon::Exclamation);
+  std::string text = ui.String(id);
+  text += "\n\n";
+  text += ui.String(kIdsPageLineLabel);
+  text += ' ';
+  text += std::to_string(LineOf(page, at));
+  text += ": ";
+  text += K7QCp932::ToUtf8(Excerpt(what));
+  ui.Prompt(id, text, K7QIcon::Stop, K7QButtons::Ok);
 }
 
 bool CK7QBldPageConverter::CheckGeneratedFunctions(const K7QStringList& components) const {
@@ -482,9 +839,12 @@ bool CK7QBldPageConverter::CheckGeneratedTexts(
   std::string twoReports;
   std::string twoRows;
   for (const auto& [name, text] : functions) {
+    const bool reports = Count(text, "%REPORT{") > 1;
+    const bool rows = Count(text, kRowOpen) >= 2;
+    if (!reports && !rows) continue;
     const std::string line = "    " + K7QCp932::ToUtf8(name) + "\n";
-    if (Count(text, "%REPORT{") > 1) twoReports += line;
-    if (Count(text, kRowOpen) >= 2) twoRows += line;
+    if (reports) twoReports += line;
+    if (rows) twoRows += line;
   }
   IK7QBldUserInterface& ui = m_macro.Groceries().Ui();
   if (!twoReports.empty()) {
@@ -507,7 +867,7 @@ std::string CK7QBldPageConverter::MakeComponent(const std::string& name,
   K7QStringList tables;
   std::unordered_set<std::string> seenTables;
   for (const std::string& column : columns) {
-    std::string table = column.substr(0, Find(column, '.'));
+    std::string table = column.substr(0, FindByte(column, '.', 0));
     if (seenTables.insert(table).second) tables.push_back(std::move(table));
   }
   // A column met twice keeps its last place.
@@ -538,22 +898,174 @@ std::string CK7QBldPageConverter::MakeComponent(const std::string& name,
   return text;
 }
 
+// The report text of a loop: a table repeats its rows that hold a value tag
+// (header rows and the text after the last row stay plain), a row loop
+// repeats its whole body, an option loop only its option lists.
+std::string CK7QBldPageConverter::BuildTemplate(LoopKind kind, std::string_view text,
+                                                std::size_t from, std::size_t to,
+                                                CUntagger& untagger, K7QStringList& columns) const {
+  std::string out;
+  out.reserve(to - from + 32);
+  // The rows of the loop's own table (or of a table around the loop): a
+  // row ends at its </TR>, at the next row of its level or at its table's
+  // end. Rows of a table inside a cell belong to that cell.
+  std::vector<std::pair<std::size_t, std::size_t>> rows;
+  if (kind == Kind::Table) {
+    CK7QBldHtmlScanner scanner(text, from, to);
+    K7QHtmlTag tag;
+    int depth = 0;
+    int rowDepth = 0;
+    std::size_t rowStart = npos;
+    while (scanner.Next(tag)) {
+      const std::size_t begin = tag.begin;
+      if (untagger.InsideValueTag(begin)) continue;
+      if (tag.IsStart("table")) {
+        ++depth;
+      } else if (tag.IsEnd("table")) {
+        if (rowStart != npos && depth == rowDepth) {
+          rows.emplace_back(rowStart, begin);
+          rowStart = npos;
+        }
+        depth = std::max(0, depth - 1);
+      } else if (tag.IsStart("tr")) {
+        if (rowStart != npos && depth == rowDepth) {
+          rows.emplace_back(rowStart, begin);
+          rowStart = npos;
+        }
+        if (rowStart == npos && depth <= 1) {
+          rowStart = begin;
+          rowDepth = depth;
+        }
+      } else if (tag.IsEnd("tr") && rowStart != npos && depth == rowDepth) {
+        rows.emplace_back(rowStart, tag.end);
+        rowStart = npos;
+      }
+    }
+    if (rowStart != npos) rows.emplace_back(rowStart, to);
+  }
+  if (!rows.empty()) {
+    std::size_t pos = from;
+    for (const auto& [begin, end] : rows) {
+      untagger.Append(pos, begin, &columns, out);
+      if (untagger.HoldsValueTag(begin, end)) {
+        out += '\n';
+        out.append(kRowOpen);
+        out += '\n';
+        untagger.Append(begin, end, &columns, out);
+        out += '\n';
+        out.append(kRowClose);
+      } else {
+        untagger.Append(begin, end, &columns, out);
+      }
+      pos = end;
+    }
+    untagger.Append(pos, to, &columns, out);
+  } else if (kind == Kind::Option) {
+    untagger.Append(from, to, &columns, out);
+  } else {
+    out += '\n';
+    out.append(kRowOpen);
+    untagger.Append(from, to, &columns, out);
+    out += '\n';
+    out.append(kRowClose);
+  }
+  return WrapOptionLists(std::move(out));
+}
+
+// A loop's SELECT needs a column, and a row names its columns without
+// their tables: one column name of two tables could not be told apart.
+bool CK7QBldPageConverter::CheckLoopColumns(std::string_view page, std::size_t at,
+                                            const std::string& name,
+                                            const K7QStringList& columns) const {
+  if (columns.empty()) {
+    Refuse(kIdsLoopWithoutColumns, page, at, name);
+    return false;
+  }
+  const auto split = [](const std::string& qualified) {
+    const std::size_t dot = FindByte(qualified, '.', 0);
+    return std::pair{std::string_view(qualified).substr(0, dot),
+                     std::string_view(qualified).substr(dot + 1)};
+  };
+  const auto clash = [&](const std::string& a, const std::string& b) {
+    const auto [tableA, columnA] = split(a);
+    const auto [tableB, columnB] = split(b);
+    if (!CK7QBldGroceries::EqualNoCase(columnA, columnB) ||
+        CK7QBldGroceries::EqualNoCase(tableA, tableB))
+      return false;
+    Refuse(kIdsColumnNameTwice, page, at, name + ": " + a + ", " + b);
+    return true;
+  };
+  // A loop shows a few columns; only a long list is worth a table.
+  if (columns.size() <= 16) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (clash(columns[j], columns[i])) return false;
+      }
+    }
+    return true;
+  }
+  std::unordered_map<std::string, const std::string*> first;  // column key -> "T.C"
+  for (const std::string& qualified : columns) {
+    const auto [it, added] =
+        first.try_emplace(CK7QBldFunctionBlock::NameKey(split(qualified).second), &qualified);
+    if (!added && clash(*it->second, qualified)) return false;
+  }
+  return true;
+}
+
 bool CK7QBldPageConverter::ConvertText(std::string_view page, Conversion& result) const {
   const CK7QBldFunctionBlock& functions = m_macro.Functions();
   IK7QBldUserInterface& ui = m_macro.Groceries().Ui();
-  result.page.clear();
-  result.functions.clear();
-  result.page.reserve(page.size());
+  result = Conversion();
+
+  const PageScan scan = ScanPage(page);
+  // Text that a reader of the macro would take for the frame of a section.
+  std::string_view keyword;
+  const std::size_t keywordAt = FindKeyword(page, scan, keyword);
+  if (keywordAt != npos) {
+    const bool function = StartsWith(keyword, 0, "%FUNCTION");
+    Refuse(function ? kIdsPageHoldsFunction : kIdsPageHoldsSectionKeyword, page, keywordAt,
+           page.substr(keywordAt, std::min<std::size_t>(kExcerptLength, page.size() - keywordAt)));
+    return false;
+  }
+  const int code = Validate(scan);
+  switch (code) {
+    case kPageMarkupUnreadable:
+      Refuse(scan.problem.id, page, scan.problem.begin,
+             page.substr(scan.problem.begin, scan.problem.end - scan.problem.begin));
+      return false;
+    case kPageLoopMarkersBad:
+      ui.Message(kIdsLoopMarkersUnbalanced, K7QIcon::Stop);
+      return false;
+    case kPageValueTagsBad:
+      ui.Message(kIdsValueTagsUnbalanced, K7QIcon::Stop);
+      return false;
+    case kPageFormWithoutField:
+      Refuse(kIdsFormWithoutField, page, scan.formBegin,
+             page.substr(scan.formBegin, scan.formEnd - scan.formBegin));
+      return false;
+    case kPageNoLoopNorForm:
+      ui.Message(kIdsNoLoopNorForm, K7QIcon::Exclamation);
+      break;
+    default:
+      break;
+  }
+  const bool noValueTagsNorForm = code == kNoValueTagsNorUsableForm;
+
   // Looked up once per loop: a page of many loops stays linear.
   std::unordered_set<std::string> names;
   std::unordered_map<std::string, const CK7QBldFunctionEntry*> listed;
   for (int i = functions.GetCount() - 1; i >= 0; --i)
     listed[CK7QBldFunctionBlock::NameKey(functions.Entry(i)->name)] = functions.Entry(i);
+  ColumnCache cache;
+  CUntagger untagger(page, scan.marks, m_macro.Profile(), cache);
+  const bool escapedQuotes = page.find("&quot;") != npos;
+  result.page.reserve(page.size());
   std::size_t pos = 0;
-  for (const LoopSpan& loop : FindLoops(page)) {
-    const std::string& name = loop.start.name;
-    // The name becomes a function and a file name.
-    if (!CK7QBldFunctionBlock::IsUsableName(name)) {
+  for (const auto& [start, end] : Loops(scan)) {
+    const std::string& name = start->name;
+    // The name becomes a function, a call and a file name.
+    if (!K7QFunctionName::IsUsable(name)) {
       functions.ReportUnusableName(kIdsUnsafeLoopName, name);
       return false;
     }
@@ -565,22 +1077,37 @@ bool CK7QBldPageConverter::ConvertText(std::string_view page, Conversion& result
       ui.Prompt(id, ui.String(id) + "\n" + K7QCp932::ToUtf8(name), K7QIcon::Stop, K7QButtons::Ok);
       return false;
     }
-    Untag(page.substr(pos, loop.start.start - pos), nullptr, result.page);
+    untagger.Append(pos, start->begin, nullptr, result.page);
     result.page += '@';
     result.page += name;
     result.page += "()";
 
     K7QStringList columns;
-    const std::string rowTemplate = BuildTemplate(
-        loop.start.kind, page.substr(loop.start.end, loop.endMarker - loop.start.end), columns);
+    std::string rowTemplate =
+        BuildTemplate(start->kind, page, start->end, end->begin, untagger, columns);
+    if (!CheckLoopColumns(page, start->begin, name, columns)) return false;
+    if (escapedQuotes) rowTemplate = UnescapeQuotes(rowTemplate);
     GeneratedFunction function;
     function.name = name;
-    function.kind = loop.start.kind;
+    function.kind = start->kind;
     function.component = MakeComponent(name, columns, rowTemplate, function.statement);
     result.functions.push_back(std::move(function));
-    pos = loop.end;
+    pos = end->end;
   }
-  Untag(page.substr(pos), nullptr, result.page);
+  // Every loop has its columns (or a loop without them was named).
+  if (noValueTagsNorForm) {
+    ui.Message(kIdsValueTagsUnbalanced, K7QIcon::Stop);
+    return false;
+  }
+  untagger.Append(pos, page.size(), nullptr, result.page);
+  if (untagger.KeywordAt() != npos) {
+    const std::size_t at = untagger.KeywordAt();
+    Refuse(kIdsPageHoldsSectionKeyword, page, at,
+           page.substr(at, std::min<std::size_t>(kExcerptLength, page.size() - at)));
+    return false;
+  }
+  if (escapedQuotes) result.page = UnescapeQuotes(result.page);
+  result.formFieldNames = scan.fieldNames;
   return true;
 }
 
@@ -613,29 +1140,11 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
 
   // The page is converted in memory; the converted page is written only once
   // everything has succeeded, so a refused page leaves the last good
-  // conversion and the function list in step.
+  // conversion and the function list in step. The page itself stays as the
+  // author left it.
   try {
-    std::string text = K7QFile::ReadAll(pagePath);
-    // The page editor may have written the quotes of attribute values as
-    // "&quot;". Only a page that holds one is rewritten.
-    if (Contains(text, "&quot;")) {
-      if (!groceries.UnescapeQuotesInFile(pagePath)) return false;
-      text = K7QFile::ReadAll(pagePath);
-    }
-    // A function section inside a page section would split the macro in
-    // the wrong place when it is opened again.
-    if (Contains(text, m_macro.FunctionPrefix())) {
-      groceries.Ui().Message(kIdsPageHoldsFunction, K7QIcon::Stop);
-      return false;
-    }
-    bool formField = false;
-    const int code = Validate(text, formField);
-    ShowValidation(code);
-    if (code == kPageLoopMarkersBad || code == kPageValueTagsBad) return false;
-    if (formField) m_macro.CollectFormFieldNames(pagePath);
-
     Conversion conversion;
-    if (!ConvertText(text, conversion)) return false;
+    if (!ConvertText(K7QFile::ReadAll(pagePath), conversion)) return false;
 
     // The generated texts are checked before any of them is written, so a
     // refused page leaves no component behind.
@@ -667,6 +1176,7 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
       removeComponents();
       throw;
     }
+    m_macro.AddFormFieldNames(conversion.formFieldNames);
     if (!readIntoList) return true;
 
     std::vector<Kept> before;
@@ -699,7 +1209,7 @@ bool CK7QBldPageConverter::Qualify(std::string_view variable, const CK7QBldFunct
                                    std::string& column) const {
   const std::string_view inner =
       variable.substr(kVariableOpen.size(), variable.size() - kVariableOpen.size() - 1);
-  const std::size_t dot = Find(inner, '.');
+  const std::size_t dot = FindByte(inner, '.', 0);
   if (dot != npos) {
     table.assign(inner.substr(0, dot));
     column.assign(inner.substr(dot + 1));
@@ -721,137 +1231,127 @@ bool CK7QBldPageConverter::Qualify(std::string_view variable, const CK7QBldFunct
 
 std::string CK7QBldPageConverter::ValueTag(const std::string& table, const std::string& column,
                                            bool largeText, ColumnCache& cache) const {
-  auto [it, added] = cache.samples.try_emplace(table + '\n' + column);
-  if (added) {
-    it->second = m_macro.Profile().ColumnSample(table, column);
-    // An empty value would leave nothing to see or to click in the editor.
-    if (it->second.empty()) it->second = "***";
-  }
   std::string tag(kValueTagOpen);
   tag += "$(V_" + table + "." + column + ")\"";
   if (largeText) tag += kLargeTextMark;
   tag += "><FONT color=\"";
   tag += cache.color;
   tag += "\">";
-  tag += it->second;
+  tag += cache.Sample(m_macro.Profile(), table, column);
   tag += "</FONT>";
   tag += kValueTagClose;
   return tag;
 }
 
+// A page in macro form into editor form: database values in text become
+// value tags, images whose file is a column show the sample image, and
+// variables inside other tags (an anchor's address, an attribute) are only
+// qualified, as a value tag there would break the markup.
 std::string CK7QBldPageConverter::Tag(std::string_view seg, const CK7QBldFunctionEntry* function,
                                       ColumnCache& cache) const {
   std::string out;
   out.reserve(seg.size() + seg.size() / 4);
   std::string table;
   std::string column;
-  // Variables inside a tag (an anchor's address, an attribute) are only
-  // qualified: a value tag there would break the markup.
-  const auto qualifyAll = [&](std::string_view text) {
-    std::size_t pos = 0;
-    for (std::size_t v = Find(text, kVariableOpen); v != npos; v = Find(text, kVariableOpen, pos)) {
+  const auto qualifyAll = [&](std::size_t from, std::size_t to) {
+    std::size_t pos = from;
+    for (std::size_t v = FindByte(seg, '$', from, to); v != npos;
+         v = FindByte(seg, '$', v + 1, to)) {
       std::size_t end = 0;
-      if (!ParseVariable(text, v, end)) {
-        out.append(text.substr(pos, v + kVariableOpen.size() - pos));
-        pos = v + kVariableOpen.size();
-        continue;
-      }
-      out.append(text.substr(pos, v - pos));
-      if (Qualify(text.substr(v, end + 1 - v), function, cache, table, column))
+      if (!ParseVariable(seg, v, end) || end >= to) continue;
+      out.append(seg, pos, v - pos);
+      if (Qualify(seg.substr(v, end + 1 - v), function, cache, table, column))
         out += "$(V_" + table + "." + column + ")";
       else
-        out.append(text.substr(v, end + 1 - v));
+        out.append(seg, v, end + 1 - v);
       pos = end + 1;
+      v = end;
     }
-    out.append(text.substr(pos));
+    out.append(seg, pos, to - pos);
   };
   bool inOptionList = false;
-  std::size_t copied = 0;
-  std::size_t i = 0;
-  while (i < seg.size()) {
-    const char c = seg[i];
-    if (c == '<') {
-      const std::size_t gt = Find(seg, '>', i);
-      if (gt == npos) break;
-      out.append(seg.substr(copied, i - copied));
-      const std::string_view tag = seg.substr(i, gt + 1 - i);
-      if (StartsWith(tag, 0, kValueTagOpen)) {  // shown already: keep it whole
-        const std::size_t close = Find(seg, kValueTagClose, gt + 1);
-        const std::size_t end = close == npos ? gt + 1 : close + kValueTagClose.size();
-        out.append(seg.substr(i, end - i));
-        i = copied = end;
-        continue;
-      }
-      if (StartsWith(tag, 0, "<OPTION")) inOptionList = true;
-      if (StartsWith(tag, 0, "</SELECT>")) inOptionList = false;
-      // An image whose file name is a variable shows the sample image.
-      const std::size_t src = StartsWithNoCase(tag, 0, "<IMG") ? FindNoCase(tag, "src=\"") : npos;
-      std::size_t end = 0;
-      if (!inOptionList && src != npos && ParseVariable(tag, src + 5, end) &&
-          StartsWith(tag, end + 1, "\"") &&
-          Qualify(tag.substr(src + 5, end - src - 4), function, cache, table, column)) {
-        auto [it, added] = cache.samples.try_emplace(table + '\n' + column);
-        if (added) it->second = m_macro.Profile().ColumnSample(table, column);
-        out.append(kValueTagOpen);
-        out += "$(V_" + table + "." + column + ")\">";
-        out.append(tag.substr(0, src + 5));
-        out += it->second;
-        out.append(tag.substr(end + 1));
-        out.append(kValueTagClose);
-      } else {
-        qualifyAll(tag);
-      }
-      i = copied = gt + 1;
-      continue;
-    }
-    if (c == '$' || c == '@') {
+  // Text between tags: variables and large-text references show as value
+  // tags, except in option lists, which stay lists.
+  const auto text = [&](std::size_t from, std::size_t to) {
+    std::size_t copied = from;
+    std::size_t boundary = from;  // a character boundary at or before the search
+    std::size_t dollar = FindByte(seg, '$', from, to);
+    std::size_t at = FindByte(seg, '@', from, to);
+    while (dollar != npos || at != npos) {
+      const std::size_t i = std::min(dollar, at);
       std::string variable;
       std::size_t next = npos;
       bool largeText = false;
       std::size_t end = 0;
-      if (c == '$' && ParseVariable(seg, i, end)) {
+      if (i == dollar && ParseVariable(seg, i, end) && end < to) {
         variable.assign(seg.substr(i, end + 1 - i));
         next = end + 1;
-        if (StartsWith(seg, next, kLargeTextMark)) {
+        if (StartsWith(seg, next, kLargeTextMark) && next + kLargeTextMark.size() <= to) {
           largeText = true;
           next += kLargeTextMark.size();
         }
-      } else if (c == '@' && StartsWith(seg, i, kLargeTextCall)) {
+      } else if (i == at && StartsWith(seg, i, kLargeTextCall)) {
+        // "@" may be a trail byte: only one on a character boundary counts.
+        while (boundary < i) boundary += K7QCp932::CharLength(seg, boundary);
         const std::size_t nameBegin = i + kLargeTextCall.size();
         const std::size_t comma =
-            Find(seg.substr(0, nameBegin + kMaxVariableLength), ',', nameBegin);
-        if (comma != npos && StartsWith(seg, comma, kLargeTextTail) &&
-            StartsWith(seg, nameBegin, "V_")) {
+            FindByte(seg, ',', nameBegin, std::min(to, nameBegin + kMaxVariableLength));
+        if (boundary == i && comma != npos && StartsWith(seg, comma, kLargeTextTail) &&
+            comma + kLargeTextTail.size() <= to && StartsWith(seg, nameBegin, "V_")) {
           variable = "$(" + std::string(seg.substr(nameBegin, comma - nameBegin)) + ")";
           if (!ParseVariable(variable, 0, end)) variable.clear();
           next = comma + kLargeTextTail.size();
           largeText = true;
         }
       }
-      if (variable.empty()) {
-        i += 1;
-        continue;
+      if (!variable.empty() && Qualify(variable, function, cache, table, column)) {
+        out.append(seg, copied, i - copied);
+        if (inOptionList && !largeText)
+          out += "$(V_" + table + "." + column + ")";
+        else
+          out += ValueTag(table, column, largeText, cache);
+        copied = next;
+      } else {
+        next = i + 1;
       }
-      const bool known = Qualify(variable, function, cache, table, column);
-      // «="$(V_X)">» is an attribute value the editor shows as text; option
-      // lists keep their values bare so that the list stays a list.
-      const bool bare =
-          inOptionList || (i > 0 && seg[i - 1] == '=' && StartsWith(seg, next, "\">"));
-      if (!known) {
-        i += 1;
-        continue;
+      if (dollar != npos && dollar < next) dollar = FindByte(seg, '$', next, to);
+      if (at != npos && at < next) at = FindByte(seg, '@', next, to);
+    }
+    out.append(seg, copied, to - copied);
+  };
+
+  CK7QBldHtmlScanner scanner(seg);
+  K7QHtmlTag tag;
+  std::size_t pos = 0;
+  while (scanner.Next(tag)) {
+    text(pos, tag.begin);
+    pos = tag.end;
+    if (tag.IsStart("k7q")) {  // shown already: keep it whole
+      K7QHtmlTag close;
+      while (scanner.Next(close) && !close.IsEnd("k7q")) {
       }
-      out.append(seg.substr(copied, i - copied));
-      if (bare && !largeText)
-        out += "$(V_" + table + "." + column + ")";
-      else
-        out += ValueTag(table, column, largeText, cache);
-      i = copied = next;
+      const std::size_t end = close.IsEnd("k7q") ? close.end : tag.end;
+      out.append(seg, tag.begin, end - tag.begin);
+      pos = end;
       continue;
     }
-    i += K7QCp932::CharLength(seg, i);
+    if (tag.IsStart("option")) inOptionList = true;
+    if (tag.IsEnd("select")) inOptionList = false;
+    // An image whose file name is a variable shows the sample image.
+    const K7QHtmlAttribute* src = tag.IsStart("img") ? tag.Find("src") : nullptr;
+    if (!inOptionList && src && src->quote && IsVariable(src->value) &&
+        Qualify(src->value, function, cache, table, column)) {
+      out.append(kValueTagOpen);
+      out += "$(V_" + table + "." + column + ")\">";
+      out.append(seg, tag.begin, src->valueBegin + 1 - tag.begin);
+      out += cache.Sample(m_macro.Profile(), table, column);
+      out.append(seg, src->end - 1, tag.end - (src->end - 1));
+      out.append(kValueTagClose);
+      continue;
+    }
+    qualifyAll(tag.begin, tag.end);
   }
-  out.append(seg.substr(copied));
+  text(pos, seg.size());
   return out;
 }
 
@@ -861,14 +1361,15 @@ std::string CK7QBldPageConverter::PrepareText(std::string_view page) const {
   std::snprintf(color, sizeof color, "#%06X", static_cast<unsigned>(m_macro.TagColor() & 0xFFFFFF));
   cache.color = color;
   const CK7QBldFunctionBlock& functions = m_macro.Functions();
+  const PageScan scan = ScanPage(page);
   std::string out;
   out.reserve(page.size() + page.size() / 2);
   std::size_t pos = 0;
-  for (const LoopSpan& loop : FindLoops(page)) {
-    out += Tag(page.substr(pos, loop.start.start - pos), nullptr, cache);
-    const CK7QBldFunctionEntry* function = functions.Entry(functions.FindByName(loop.start.name));
-    out += Tag(page.substr(loop.start.start, loop.end - loop.start.start), function, cache);
-    pos = loop.end;
+  for (const auto& [start, end] : Loops(scan)) {
+    out += Tag(page.substr(pos, start->begin - pos), nullptr, cache);
+    const CK7QBldFunctionEntry* function = functions.Entry(functions.FindByName(start->name));
+    out += Tag(page.substr(start->begin, end->end - start->begin), function, cache);
+    pos = end->end;
   }
   out += Tag(page.substr(pos), nullptr, cache);
   return out;
@@ -893,8 +1394,13 @@ std::string CK7QBldPageConverter::OpenLoop(const CK7QBldFunctionEntry& entry,
   std::string body;
   for (LoopKind kind : kinds) {
     if (!InverseTemplate(kind, text, lineEnd, body)) continue;
+    const std::string prepared = Tag(body, &entry, cache);
+    const PageScan scan = ScanPage(prepared);
+    if (Validate(scan) == kPageMarkupUnreadable) continue;
+    ColumnCache samples;
+    CUntagger untagger(prepared, scan.marks, m_macro.Profile(), samples);
     K7QStringList columns;
-    if (SameLines(BuildTemplate(kind, Tag(body, &entry, cache), columns), pageLines))
+    if (SameLines(BuildTemplate(kind, prepared, 0, prepared.size(), untagger, columns), pageLines))
       return StartMarker(kind, entry.name) + body + std::string(kLoopEndMarker);
   }
   // A report edited by hand: the first kind that fits its shape, or its text as it is.
@@ -904,19 +1410,16 @@ std::string CK7QBldPageConverter::OpenLoop(const CK7QBldFunctionEntry& entry,
 
 bool CK7QBldPageConverter::OpenLoops(std::string_view page, std::string& result) const {
   const CK7QBldFunctionBlock& functions = m_macro.Functions();
-  const std::string_view lineEnd = Contains(page, "\r\n") ? "\r\n" : "\n";
+  const std::string_view lineEnd = page.find("\r\n") != npos ? "\r\n" : "\n";
   result.clear();
   result.reserve(page.size());
   std::size_t pos = 0;
-  std::size_t from = 0;
-  for (std::size_t at = Find(page, '@'); at != npos; at = Find(page, '@', from)) {
-    std::size_t e = at + 1;
-    while (e < page.size() && std::string_view("\"'<>()@,;=& \t\r\n").find(page[e]) == npos)
-      e += K7QCp932::CharLength(page, e);
-    from = at + 1;
-    if (e == at + 1 || !StartsWith(page, e, "()")) continue;
+  for (std::size_t at = K7QCp932::Find(page, '@'); at != npos;
+       at = K7QCp932::Find(page, '@', at + 1)) {
+    const std::size_t length = K7QFunctionName::CallNameLength(page, at);
+    if (length == 0) continue;
     const CK7QBldFunctionEntry* entry =
-        functions.Entry(functions.FindByName(page.substr(at + 1, e - at - 1)));
+        functions.Entry(functions.FindByName(page.substr(at + 1, length)));
     if (!entry || entry->flag != kFunctionBuilderMade) continue;
     if (entry->page.empty() || !K7QFile::Exists(entry->page)) return false;
     K7QStringList lines;
@@ -924,7 +1427,8 @@ bool CK7QBldPageConverter::OpenLoops(std::string_view page, std::string& result)
     for (std::string line; reader.ReadLine(line);) lines.push_back(line);
     result.append(page.substr(pos, at - pos));
     result += OpenLoop(*entry, lines, lineEnd);
-    pos = from = e + 2;
+    pos = at + 1 + length + 2;
+    at = pos - 1;
   }
   result.append(page.substr(pos));
   return true;
@@ -937,7 +1441,7 @@ bool CK7QBldPageConverter::PrepareForEditing(const std::string& pagePath) {
     const std::string text = K7QFile::ReadAll(pagePath);
     // Prepared before and not converted since: preparing again would show
     // the sample values inside the value tags as new values.
-    if (Contains(text, "<K7Q macro=\"$(")) return true;
+    if (HoldsPreparedValues(text)) return true;
     std::string opened;
     if (!OpenLoops(text, opened)) return false;
     const std::string prepared = PrepareText(opened);

@@ -18,6 +18,7 @@
 #include "K7QBldFile.h"
 #include "K7QBldFunctionCalls.h"
 #include "K7QBldMacro.h"
+#include "K7QBldMacroFile.h"
 #include "K7QBldMessage.h"
 
 namespace {
@@ -230,9 +231,11 @@ bool CK7QBldFunction::OnAdd() {
     return false;
   }
   // The comment stands between "%{" and "%}" in the macro.
-  if (K7QCp932::Find(commentBytes, "%{") != std::string::npos ||
-      K7QCp932::Find(commentBytes, "%}") != std::string::npos) {
-    ui.Message(kIdsCommentBreaksSection);
+  std::string_view keyword;
+  if (CK7QBldMacroFile::FindSectionKeyword(commentBytes, 0, keyword) != std::string_view::npos) {
+    ui.Prompt(kIdsCommentBreaksSection,
+              ui.String(kIdsCommentBreaksSection) + "\n\n" + std::string(keyword),
+              K7QIcon::Exclamation, K7QButtons::Ok);
     return false;
   }
   int existing = -1;

@@ -265,8 +265,9 @@ bool CK7QBldMessage::OnAdd() {
     return false;
   }
   // Such a text would be written, but the macro could not give it back.
-  if (!CK7QBldSqlCodeTable::IsReadableText(bytes)) {
-    Warn(kIdsUnreadableText, text);
+  std::string_view keyword;
+  if (!CK7QBldSqlCodeTable::IsReadableText(bytes, keyword)) {
+    Warn(kIdsUnreadableText, K7QFromCp932(std::string(keyword)));
     return false;
   }
   if (m_action->currentIndex() < 0) {

@@ -55,7 +55,7 @@ TEST(PageCli, BuildsTheSamplePagesIntoAMacro) {
         "<P><A href=\"mailto:$(V_email)\">$(V_name)</A> $(V_joined)\r\n",
         "@RZV_TRANSLATE(V_description,\"\\\",\"/\",ClobData) $(CLOBTYPE)",
         "        %ROW{\r\n<OPTION value=\"$(V_id)\">\r\n",
-        "    <INPUT NAME=\"QNAME\" SIZE=\"20\">\r\n", "\r\n\n@PRODUCT_TABLE()\r\n",
+        "    <INPUT NAME=\"QNAME\" SIZE=\"20\">\r\n", "\r\n\r\n@PRODUCT_TABLE()\r\n",
         "\r\n@PRODUCT_OPTIONS()\r\n"})
     EXPECT_NE(text.find(piece), std::string::npos) << piece;
   EXPECT_EQ(Count(text, "%ROW{"), 4u);

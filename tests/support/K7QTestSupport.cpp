@@ -71,6 +71,8 @@ int K7QRunK7q(const std::vector<std::string>& args, const std::string& outFile,
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  // No terminal to ask: k7q answers its questions as a script gets them.
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   if (!outFile.empty())
     posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (!errFile.empty())

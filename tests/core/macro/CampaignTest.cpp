@@ -3,6 +3,7 @@
 #include <ctime>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "K7QBldCampaignBlock.h"
 #include "K7QBldGroceries.h"
@@ -63,6 +64,28 @@ TEST_F(Campaigns, FindByFunctionAndTableIgnoringCase) {
   EXPECT_NE(m_block.GetCampaignText("sales").find("\"Items\""), std::string::npos);
 }
 
+TEST_F(Campaigns, DatesThatAreNoDayAreRefusedWhenEntered) {
+  // Year 0 would be written as "-11130"; a five-digit year as nine digits.
+  EXPECT_EQ(m_block.Add(Day(0, 1, 1), Day(1998, 4, 30), "F", "T1", "T2", ""), -1);
+  EXPECT_EQ(m_block.Add(Day(1998, 4, 1), Day(10000, 1, 1), "F", "T1", "T2", ""), -1);
+  EXPECT_EQ(m_block.GetCount(), 0);
+  ASSERT_EQ(m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "F", "T1", "T2", ""), 0);
+  m_block.Modify(0, Day(-5, 1, 1), Day(1998, 4, 30), "F", "T1", "T2", "");
+  EXPECT_EQ(m_block.GetAt(0)->Start(), Day(1998, 4, 1));
+  EXPECT_EQ(m_ui.Ids(), (std::vector<unsigned>{kIdsCampaignDateRefused, kIdsCampaignDateRefused,
+                                               kIdsCampaignDateRefused}));
+}
+
+TEST(CampaignDates, OnlyDaysOfTheCalendar) {
+  const std::pair<const char*, bool> cases[] = {
+      {"19980401", true},  {"20240229", true},  {"20000229", true},  {"99991231", true},
+      {"20240231", false}, {"21000229", false}, {"00000000", false}, {"99999999", false},
+      {"19981301", false}, {"19980400", false}, {"09990101", false}, {"1998041", false},
+      {"1998 401", false}, {"+1980401", false},
+  };
+  for (const auto& [text, day] : cases) EXPECT_EQ(CK7QBldCampaignEntry::IsDate(text), day) << text;
+}
+
 TEST(CampaignDates, EightDigitsOrTheFallback) {
   const std::time_t now = 1234567;
   EXPECT_EQ(CK7QBldCampaignEntry::FormatDate(Day(1998, 4, 1)), "19980401");
@@ -71,49 +94,86 @@ TEST(CampaignDates, EightDigitsOrTheFallback) {
   EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("199804011", now), now);
   EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("1998O401", now), now);
   EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("", now), now);
+  EXPECT_EQ(CK7QBldCampaignEntry::ParseDate("20240231", now), now);
 }
 
-// --- Saving: the text in front of the first call ---------------------------
+// --- Saving: the text in front of the calls --------------------------------
 
-bool KnownFunction(std::string_view name) { return name == "F" || name == "G"; }
+bool KnownFunction(std::string_view name) { return name == "F" || name == "G" || name == "H"; }
 
-TEST_F(Campaigns, OnlyTheFirstCallOfAListedFunctionGetsCampaignText) {
+// The campaign text as the macro carries it: CR LF line ends.
+std::string Crlf(std::string text) {
+  CK7QBldGroceries::ReplaceAll(text, "\n", "\r\n");
+  return text;
+}
+
+TEST_F(Campaigns, EveryCampaignFunctionGetsItsTextInFrontOfItsCalls) {
   m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "G", "T1", "T2", "");
+  m_block.Add(Day(1999, 1, 1), Day(1999, 1, 31), "H", "U1", "U2", "");
+  const std::string g = Crlf(CampaignText("G", "1", "19980401", "19980430", "T1", "T2"));
+  const std::string h = Crlf(CampaignText("H", "2", "19990101", "19990131", "U1", "U2"));
+  // Not calls of functions: an e-mail address, a library call, an unknown
+  // name. The first call gets a line end; G's text sets the table for its
+  // first call; F has no campaign; H's first call sets H's table, so the
+  // call of G after it sets G's again, while a second call of H in a row
+  // needs nothing.
   const std::string section =
-      "%HTML(REPORT){\r\n<P>mail a@b.example @RZV_DATE() @X()</P>\r\n<P>@G()</P>\r\n@F()\r\n%}\r\n";
+      "%HTML(REPORT){\r\n<P>mail a@b.example @RZV_DATE() @X()</P>\r\n<P>@G()</P>\r\n@F()\r\n"
+      "@G()@H()@H()<TD>@G()</TD>\r\n%}\r\n";
   EXPECT_EQ(m_block.InsertCampaignText(section, KnownFunction),
-            "%HTML(REPORT){\r\n<P>mail a@b.example @RZV_DATE() @X()</P>\r\n<P>" +
-                CampaignText("G", "1", "19980401", "19980430", "T1", "T2") +
-                "\n@G()</P>\r\n@F()\r\n%}\r\n");
+            "%HTML(REPORT){\r\n<P>mail a@b.example @RZV_DATE() @X()</P>\r\n<P>\r\n" + g +
+                "\r\n@G()</P>\r\n@F()\r\n@G()" + h + "\r\n@H()@H()<TD>" + g +
+                "\r\n@G()</TD>\r\n%}\r\n");
 }
 
-TEST_F(Campaigns, CallWithoutCampaignGetsABareLineBreak) {
+TEST_F(Campaigns, FirstCallWithoutCampaignGetsALineEnd) {
   m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "G", "T1", "T2", "");
-  EXPECT_EQ(m_block.InsertCampaignText("a\r\n@F()\r\n@G()", KnownFunction), "a\r\n\n@F()\r\n@G()");
+  EXPECT_EQ(m_block.InsertCampaignText("a\r\n@F()\r\n@G()", KnownFunction),
+            "a\r\n\r\n@F()\r\n" + Crlf(CampaignText("G", "1", "19980401", "19980430", "T1", "T2")) +
+                "\r\n@G()");
   EXPECT_EQ(m_block.InsertCampaignText("no call @ here", KnownFunction), "no call @ here");
 }
 
 TEST_F(Campaigns, OpenTakesOutExactlyWhatTheSavePutIn) {
   m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "G", "T1", "T2", "");
+  m_block.Add(Day(1999, 1, 1), Day(1999, 1, 31), "H", "U1", "U2", "");
   const std::string sections[] = {
       "%HTML(INPUT){\r\n<P>@G()</P>\r\n%}\r\n",
       "%HTML(INPUT){\r\n@F()\r\n%}\r\n",
       "%HTML(INPUT){\r\nno calls\r\n%}\r\n",
+      "%HTML(INPUT){\r\n@F()@G()\r\n<TD>@H()</TD>@G()\r\n%}\r\n",
   };
   for (const std::string& section : sections) {
     SCOPED_TRACE(section);
     const std::string saved = m_block.InsertCampaignText(section, KnownFunction);
+    // The builder's own output has CR LF line ends throughout.
+    for (std::size_t lf = saved.find('\n'); lf != std::string::npos; lf = saved.find('\n', lf + 1))
+      EXPECT_EQ(saved[lf - 1], '\r');
     CK7QScriptedUi ui;
     CK7QBldGroceries groceries(ui);
     CK7QBldCampaignBlock reopened(groceries);
     std::string restored = reopened.ExtractCampaignsFromText(saved, 0);
     CK7QBldCampaignBlock::RemoveCallBreak(restored, KnownFunction);
     EXPECT_EQ(restored, section);
+    EXPECT_EQ(reopened.LineEnd(), "\r\n");
   }
-  // A call that already stands after a CR LF has no inserted break to remove.
-  std::string text = "a\r\n@F()";
-  EXPECT_FALSE(CK7QBldCampaignBlock::RemoveCallBreak(text, KnownFunction));
-  EXPECT_EQ(text, "a\r\n@F()");
+}
+
+// A macro of an earlier builder put a bare line feed (and the campaign
+// text with bare line feeds) in front of the first call only: opening and
+// saving it gives its bytes back.
+TEST_F(Campaigns, EarlierBuildersBareLineFeedsAreKept) {
+  const std::string macro = "%HTML(REPORT){\r\n<P>" +
+                            CampaignText("G", "1", "19980401", "19980430", "T1", "T2") +
+                            "\n@G()</P>\r\n@F()\r\n%}\r\n";
+  std::string restored = m_block.ExtractCampaignsFromText(macro, 0);
+  EXPECT_EQ(m_block.LineEnd(), "\n");
+  EXPECT_TRUE(CK7QBldCampaignBlock::RemoveCallBreak(restored, KnownFunction));
+  EXPECT_EQ(restored, "%HTML(REPORT){\r\n<P>@G()</P>\r\n@F()\r\n%}\r\n");
+  EXPECT_EQ(m_block.InsertCampaignText(restored, KnownFunction), macro);
+  std::string plain = "%HTML(REPORT){\r\n\n@F()\r\n%}\r\n";
+  CK7QBldCampaignBlock::RemoveCallBreak(plain, KnownFunction);
+  EXPECT_EQ(plain, "%HTML(REPORT){\r\n@F()\r\n%}\r\n");
 }
 
 // Sections made at random from calls, e-mail addresses, library calls,
@@ -168,6 +228,10 @@ TEST_F(Campaigns, ExtractReadsMalformedDatesAsNowAndSkipsKnownPairs) {
                             CampaignText("G", "3", "20000101", "2000013", "U1", "U2") + "\n";
   const std::string restore = m_block.ExtractCampaignsFromText(macro, now);
   EXPECT_EQ(restore, "\n\n\n");
+  // Each date that is no day is reported with its function and value.
+  ASSERT_EQ(m_ui.Ids(), (std::vector<unsigned>{kIdsCampaignDateRead, kIdsCampaignDateRead}));
+  EXPECT_NE(m_ui.m_shown[0].text.find("F: CAMP_START \"1998041\""), std::string::npos);
+  EXPECT_NE(m_ui.m_shown[1].text.find("G: CAMP_END \"2000013\""), std::string::npos);
   // The second block names the same function and table 1: not added again.
   ASSERT_EQ(m_block.GetCount(), 2);
   EXPECT_EQ(m_block.GetAt(0)->Table2(), "T2");
@@ -176,12 +240,22 @@ TEST_F(Campaigns, ExtractReadsMalformedDatesAsNowAndSkipsKnownPairs) {
   EXPECT_EQ(m_block.GetAt(1)->End(), now);
 }
 
-TEST_F(Campaigns, ExtractSevenDigitStartGivesToday) {
+// A date that is no day of the calendar is reported and read as today,
+// never kept as another day or written back as "-11130".
+TEST_F(Campaigns, ExtractDatesThatAreNoDayGiveTodayWithAMessage) {
   const std::time_t now = Day(2020, 6, 15) + 3600;
-  m_block.ExtractCampaignsFromText(CampaignText("F", "1", "1998041", "19980430", "T1", "T2"), now);
-  ASSERT_EQ(m_block.GetCount(), 1);
-  EXPECT_EQ(m_block.GetAt(0)->Start(), now);
-  EXPECT_EQ(m_block.GetAt(0)->End(), Day(1998, 4, 30));
+  for (const char* bad : {"1998041", "00000000", "20240231", "99999999"}) {
+    SCOPED_TRACE(bad);
+    CK7QScriptedUi ui;
+    CK7QBldGroceries groceries(ui);
+    CK7QBldCampaignBlock block(groceries);
+    block.ExtractCampaignsFromText(CampaignText("F", "1", bad, "19980430", "T1", "T2"), now);
+    ASSERT_EQ(block.GetCount(), 1);
+    EXPECT_EQ(block.GetAt(0)->Start(), now);
+    EXPECT_EQ(block.GetAt(0)->End(), Day(1998, 4, 30));
+    EXPECT_NE(block.GetCampaignText("F").find("CAMP_START, \"20200615\""), std::string::npos);
+    EXPECT_EQ(ui.Ids(), std::vector<unsigned>{kIdsCampaignDateRead});
+  }
 }
 
 TEST_F(Campaigns, ExtractCarriesValuesIntoTheNextBlockAndReadsItsComment) {

@@ -226,12 +226,15 @@ TEST_F(FunctionBlockTest, MergeOpensBuilderMadeCallsAndKeepsEveryOtherLine) {
   K7QWriteFile(File("p_f.htm"), "%ROW{\r\n\r\n<TD>$(V_a)</TD>\r\n%}\r\n");
   AddFunction(kFunctionBuilderMade, "f", "SELECT t.a FROM t", File("p_f.htm"));
   AddFunction(kFunctionAuthor, "g", "SELECT 1 FROM t", File("p_g.htm"));
+  // The call after an e-mail address on its line is found too.
   K7QWriteFile(File("p.htm"),
-               "<P>mail@example.com ()</P>\r\n<TD>@f()</TD>\r\n@g()\r\n<P>@RZV_DATE()</P>\r\n");
+               "<P>mail@example.com ()</P>\r\n<TD>@f()</TD>\r\n@g()\r\n<P>@RZV_DATE()</P>\r\n"
+               "<P>a@b.example @f()</P>\r\n");
   ASSERT_TRUE(Functions().MergeIntoPage(File("p.htm"), "%FUNCTION(RZV_SQL)"));
   EXPECT_EQ(
       "<P>mail@example.com ()</P>\r\n<TD>\r\n%FUNCTION(RZV_SQL)f(){\r\n%ROW{\r\n"
-      "<TD>$(V_a)</TD>\r\n%}\r\n</TD>\r\n@g()\r\n<P>@RZV_DATE()</P>\r\n",
+      "<TD>$(V_a)</TD>\r\n%}\r\n</TD>\r\n@g()\r\n<P>@RZV_DATE()</P>\r\n<P>a@b.example \r\n"
+      "%FUNCTION(RZV_SQL)f(){\r\n%ROW{\r\n<TD>$(V_a)</TD>\r\n%}\r\n</P>\r\n",
       K7QReadFile(File("p.htm")));
   EXPECT_FALSE(K7QFile::Exists(File("p_f.htm")));
   EXPECT_FALSE(K7QFile::Exists(File("p.cvt")));

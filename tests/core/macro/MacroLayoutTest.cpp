@@ -68,8 +68,16 @@ TEST_F(MacroLayoutTest, SavedMacroMatchesTheHandWrittenFile) {
             FolderFiles());
 }
 
-TEST_F(MacroLayoutTest, HandWrittenMacroOpensIntoItsParts) {
-  K7QWriteFile(File("shop.k7q"), K7QMacroData("shop.k7q"));
+// The same macro as this builder writes it (CR LF throughout) and as an
+// earlier builder wrote it (bare line feeds in the campaign text, the break
+// in front of the first call and the page object's condition): each opens
+// into the same parts and saves back to its own bytes.
+class MacroLayoutOpenTest : public MacroLayoutTest,
+                            public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MacroLayoutOpenTest, HandWrittenMacroOpensIntoItsParts) {
+  const std::string file = GetParam();
+  K7QWriteFile(File("shop.k7q"), K7QMacroData(file));
   ASSERT_EQ(CK7QBldDocCore::OpenResult::Ok, m_doc.Open(File("shop.k7q")));
   EXPECT_TRUE(m_ui.m_shown.empty());
 
@@ -116,7 +124,18 @@ TEST_F(MacroLayoutTest, HandWrittenMacroOpensIntoItsParts) {
 
   // Saving again gives the same bytes.
   ASSERT_TRUE(m_doc.Save(File("again.k7q")));
-  EXPECT_EQ(K7QMacroData("shop.k7q"), K7QReadFile(File("again.k7q")));
+  EXPECT_EQ(K7QMacroData(file), K7QReadFile(File("again.k7q")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MacroLayoutOpenTest,
+                         ::testing::Values("shop.k7q", "shop_earlier.k7q"));
+
+TEST_F(MacroLayoutTest, SavedMacroHasNoBareLineFeed) {
+  BuildShop();
+  ASSERT_TRUE(m_doc.Save(File("shop.k7q")));
+  const std::string macro = K7QReadFile(File("shop.k7q"));
+  for (std::size_t lf = macro.find('\n'); lf != std::string::npos; lf = macro.find('\n', lf + 1))
+    ASSERT_EQ(macro[lf - 1], '\r') << lf;
 }
 
 TEST_F(MacroLayoutTest, EmptyLoginAndPasswordWriteNeitherLine) {

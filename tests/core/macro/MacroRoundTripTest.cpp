@@ -29,7 +29,10 @@ class MacroRoundTripTest : public CK7QMacroFixture, public ::testing::WithParamI
                          calls[static_cast<std::size_t>(Pick(static_cast<int>(calls.size())))] +
                          "()</TD>";
       case 1:
-        return calls.empty() ? "" : "@" + calls.front() + "()";
+        // A call at a line's start, or two calls in a row mid-line.
+        return calls.empty() ? ""
+               : Chance(50)  ? "@" + calls.front() + "()"
+                             : "<P>@" + calls.back() + "() @" + calls.front() + "()</P>";
       case 2:
         return "<P>write to " + Word() + "@example.com ()</P>";
       case 3:
@@ -89,12 +92,21 @@ class MacroRoundTripTest : public CK7QMacroFixture, public ::testing::WithParamI
         if (Chance(30))
           sql.AddCondition("products.id = $(key)", sql.Conditions().empty() ? "" : "AND");
         std::string report = "%ROW{\r\n<TR><TD>$(V_id)</TD>\r\n<TD>$(V_price)</TD></TR>\r\n%}\r\n";
+        // The object's column second on its line, after a ")", text and
+        // blank lines after its row.
+        if (Chance(30))
+          report = "%ROW{\r\n<TR><TD>$(V_id)</TD><td>(" + Word() +
+                   ") $(V_price)</td></TR>\r\n\r\n" + Word() + " after\r\n%}\r\n";
         if (Chance(30)) report = "<TABLE>\r\n" + report + "</TABLE>\r\n";
         if (Chance(20)) report = "<SELECT>\r\n%ROW{\r\n<OPTION>$(V_price)\r\n%}\r\n</SELECT>\r\n";
         K7QWriteFile(page, report);
         if (Chance(50)) {
           m_objects.push_back({Pick(3), name});
         }
+        // SQL the statement object cannot rebuild, as the author edited it.
+        if (Chance(20))
+          m_sqlTexts.emplace_back(name,
+                                  "SELECT products.col1 FROM products  GROUP BY products.col1");
         if (Chance(40)) {
           m_macro.Campaigns().Add(CK7QBldCampaignEntry::MakeDate(2000 + Pick(30), 1 + Pick(12), 1),
                                   CK7QBldCampaignEntry::MakeDate(2031, 12, 31), name, "products",
@@ -114,18 +126,23 @@ class MacroRoundTripTest : public CK7QMacroFixture, public ::testing::WithParamI
       if (!builderMade && sql.IsEmpty()) {
         m_macro.Functions().SetSqlText(index, "update products set price = 0");
       }
+      for (const auto& [function, text] : m_sqlTexts) {
+        if (function == name) m_macro.Functions().SetSqlText(index, text);
+      }
     }
     // Page objects in an order of their own, not the functions'.
     std::shuffle(m_objects.begin(), m_objects.end(), m_random);
     for (const auto& [kind, function] : m_objects) {
       static const char* replacements[] = {"#FF0000", "SALE", "sale.gif"};
-      m_macro.PageObjects().AddOrReplace(kind, "0", replacements[kind], function, "products",
-                                         "price", "note " + Word());
+      m_macro.PageObjects().AddOrReplace(
+          kind, "0", replacements[kind], function, "products", "price",
+          Chance(30) ? "note " + Word() + "\r\n" + Word() : "note " + Word());
     }
   }
 
   std::mt19937 m_random{GetParam()};
   std::vector<std::pair<int, std::string>> m_objects;
+  std::vector<std::pair<std::string, std::string>> m_sqlTexts;  // function, its SQL text
 };
 
 TEST_P(MacroRoundTripTest, OpenThenSaveGivesTheSameBytes) {

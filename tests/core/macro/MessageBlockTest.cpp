@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "K7QBldGroceries.h"
 #include "K7QBldMessageBlock.h"
 #include "K7QTestSupport.h"
 
@@ -55,18 +57,22 @@ struct LineCase {
 
 TEST(MessageBlock, ReadsMessageLinesBack) {
   const LineCase cases[] = {
-      // The three fields, trimmed; quotes removed from the text.
+      // Cut at the first and the last colon, trimmed; the text's enclosing
+      // quotes removed, its own quotes and colons kept.
       {"-803: \"X\": exit", true, "-803", "X", kMessageActionExit},
-      {"  +100 :\"no \"\"rows\": continue  ", true, "+100", "no rows", kMessageActionContinue},
+      {"  +100 :\"no \"\"rows\": continue  ", true, "+100", "no \"\"rows", kMessageActionContinue},
+      {"-803: \"a:b\": exit", true, "-803", "a:b", kMessageActionExit},
+      {"-803: \"see \"manual\": p. 3\": exit", true, "-803", "see \"manual\": p. 3",
+       kMessageActionExit},
+      {"+100: written by hand: continue", true, "+100", "written by hand", kMessageActionContinue},
       // Action words compare ignoring case.
       {"-default: \"Y\": CONTINUE", true, "-default", "Y", kMessageActionContinue},
       {"-900: \"Z\": Exit", true, "-900", "Z", kMessageActionExit},
-      // A colon in the text makes four fields: the line is dropped.
-      {"-803: \"a:b\": exit", false, "", "", 0},
-      // Two fields, one field, nothing.
+      // One colon, none, nothing, no code.
       {"-803: \"X\"", false, "", "", 0},
       {"%MESSAGE{", false, "", "", 0},
       {"", false, "", "", 0},
+      {": \"X\": exit", false, "", "", 0},
       // An action that is neither exit nor continue is not guessed at.
       {"-803: \"X\": abort", false, "", "", 0},
       {"-803: \"X\": ", false, "", "", 0},
@@ -88,11 +94,25 @@ TEST(MessageBlock, ReadsMessageLinesBack) {
   }
 }
 
+TEST(MessageBlock, UnreadableLinesAreReported) {
+  CK7QScriptedUi ui;
+  CK7QBldGroceries groceries(ui);
+  CK7QBldMessageBlock block(&groceries);
+  EXPECT_EQ(block.ReadMessageLine("-803: \"X\": abort"), -1);
+  EXPECT_EQ(block.ReadMessageLine("   "), -1);
+  // Only the line that held something is reported, with its text.
+  ASSERT_EQ(ui.Ids(), std::vector<unsigned>{kIdsMessageLineUnreadable});
+  EXPECT_NE(ui.m_shown[0].text.find("-803: \"X\": abort"), std::string::npos);
+}
+
 TEST(MessageBlock, SectionTextReadsBackToTheSameBlock) {
   CK7QBldMessageBlock block;
   block.Put(K7QSjis("該当データがありません"), "+100", kMessageActionContinue);
   block.Put("Table not found", "-204", kMessageActionExit);
   block.Put("Other", "-default", kMessageActionContinue);
+  // Texts with colons and double quotes of their own.
+  block.Put("see \"manual\": page 3", "-803", kMessageActionExit);
+  block.Put("a:b:c", "-900", kMessageActionExit);
 
   CK7QBldMessageBlock back;
   const std::string text = block.GetSectionText();

@@ -92,10 +92,10 @@ TEST_F(MessageDialogTest, AddChecksCodeTextAndActionInThatOrder) {
       {"12a", "x", false, 62334},
       {"+1 00", "x", false, 62334},
       {"-803", "", false, 62330},
-      {"-803", "a: b", false, 63501},
-      {"-803", "say \"no\"", false, 63501},
+      {"-803", "50%} off", false, 63501},
+      {"-803", "see %REPORT{", false, 63501},
       {"+100 ", "none", true, 0},
-      {"-DEFAULT", "other", true, 0},
+      {"-DEFAULT", "say \"no\": other", true, 0},
       {"-4711", "mine", true, 0},
   };
   std::vector<unsigned> expected;
