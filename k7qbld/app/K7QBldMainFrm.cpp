@@ -1,6 +1,7 @@
 #include "K7QBldMainFrm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -398,8 +399,11 @@ void CMainFrame::StopTimer(int& id) {
 }
 
 void CMainFrame::PollEditors() {
-  // A message box shown from here runs the timers again inside it.
-  if (m_polling) return;
+  // A message box shown from here runs the timers again inside it. While
+  // a modal window of a page is open (the statement sheet, a function's
+  // messages) the page under it must not be replaced: the end of an editor
+  // is taken up once that window has closed.
+  if (m_polling || QApplication::activeModalWidget()) return;
   m_polling = true;
   if (m_pageEditor && !m_pageEditor->IsRunning()) FinishPageEdit(true);
   const auto ended = std::remove_if(m_macroEditors.begin(), m_macroEditors.end(),
@@ -429,7 +433,12 @@ void CMainFrame::FinishPageEdit(bool reselect) {
   StopTimer(m_pageTimerId);
   m_pageEditor.reset();
   ExpandSidePanel();
+  // The shown page's rows go into the macro before the conversion changes
+  // the function list, and the page then shows the list as converted: a
+  // page still holding the old list would store it over the new one.
+  m_formView->StoreCurrentPage();
   ConvertEditedPage();
+  m_formView->Refresh();
   if (reselect) m_formView->SelectItem(m_editedItemCode, true);
   if (PageChangedSince(m_editedPage, m_pageSize, m_pageTime)) SetDocumentModified();
 }

@@ -333,10 +333,15 @@ bool CK7QBldFunction::OnEditPage() {
   if (index < 0) return false;
   CK7QBldFunctionEntry& row = m_rows[static_cast<std::size_t>(index)];
   if (row.flag != kFunctionAuthor || !m_frame.Macro().Profile().IsLoaded()) return false;
-  // One page editor at a time, as for the input and report pages.
-  if (!m_frame.ConfirmPageEditorClosed(false)) return false;
   if (row.page.empty()) row.page = PagePath(row.name);
   const std::string page = row.page;
+  // The macro knows this function and the rows typed here before anything
+  // converts. From here on the macro's list is the one: closing a page
+  // editor that still runs converts its page, which may change the list,
+  // and shows this page afresh.
+  Store();
+  // One page editor at a time, as for the input and report pages.
+  if (!m_frame.ConfirmPageEditorClosed(false)) return false;
   // A function the author has just added has no page yet: it starts empty.
   if (!K7QFile::Exists(page)) {
     try {
@@ -346,9 +351,6 @@ bool CK7QBldFunction::OnEditPage() {
       return false;
     }
   }
-  // The macro knows this function before the editor's page is converted
-  // back, and the page shows again from the macro when the editor ends.
-  Store();
   const QString path = K7QFromPath(page);
   m_frame.CollapseSidePanel();
   m_frame.CopyLargeObjectFiles(path);

@@ -327,6 +327,57 @@ TEST_F(FunctionPageTest, AnAuthorsFunctionPageIsEditedInThePageEditorAndSavedInM
       << macro;
 }
 
+TEST_F(FunctionPageTest, RowsTypedWhileThePageEditorRunsMeetTheFunctionsItsPageMakes) {
+  // The report page comes back from the editor with the sample's four loops.
+  const std::string sample = std::string(K7Q_SOURCE_DIR) + "/data/tovra/samples/shop_report.htm";
+  const std::string go = m_dir.File("go");
+  K7QSetPageEditor(Script("loops.sh", "while [ ! -e '" + go + "' ]; do sleep 0.05; done; cat '" +
+                                          sample + "' > \"$1\""));
+  CK7QBldPageDialog* report = ReportPage();
+  ASSERT_NE(report, nullptr);
+  ASSERT_TRUE(report->OnEdit());
+  CK7QBldFunction* page = FunctionPage();
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(Add(*page, "KEEP", "typed, not stored"));
+  ASSERT_TRUE(page->SelectRow("KEEP"));
+  EXPECT_FALSE(Button(page, CK7QBldFunction::kIdEditPage)->isEnabled());  // one editor at a time
+  K7QWriteFile(go, "");
+  WaitForEditor();
+  EXPECT_EQ(m_frame->FormView().SelectedCode(), 4);
+  EXPECT_EQ(Macro().Functions().GetCount(), 5);
+  EXPECT_NE(Entry("KEEP"), nullptr);
+  EXPECT_NE(Entry("PRODUCT_TABLE"), nullptr);
+  // The page shown again lists them all, and storing it keeps them.
+  page = FunctionPage();
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->Rows().size(), 5u);
+}
+
+TEST_F(FunctionPageTest, AnEditorEndingUnderAModalWindowIsTakenUpAfterIt) {
+  const std::string go = m_dir.File("go");
+  K7QSetPageEditor(Script("wait.sh", "while [ ! -e '" + go + "' ]; do sleep 0.05; done"));
+  CK7QBldPageDialog* report = ReportPage();
+  ASSERT_NE(report, nullptr);
+  ASSERT_TRUE(report->OnEdit());
+  CK7QBldFunction* page = FunctionPage();
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(Add(*page, "MINE", {}));
+  ASSERT_TRUE(page->SelectRow("MINE"));
+  bool stillRunning = false;
+  OnModal<CK7QBldMessage>([&](CK7QBldMessage& dialog) {
+    K7QWriteFile(go, "");
+    QThread::msleep(300);
+    m_frame->PollEditors();
+    // The function page under the dialog was not replaced.
+    stillRunning = m_frame->PageEditorRunning();
+    dialog.reject();
+  });
+  EXPECT_FALSE(page->OnMessages());
+  EXPECT_TRUE(stillRunning);
+  WaitForEditor();
+  EXPECT_NE(Entry("MINE"), nullptr);
+}
+
 // The whole road: a statement built on the page, saved, opened again.
 TEST_F(FunctionPageTest, AStatementBuiltOnThePageComesBackAfterSaveAndOpen) {
   ConvertSampleReport();
