@@ -1,28 +1,60 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <optional>
 
-// Conversion between the CP932 bytes of a macro file and the text the edit
-// view shows. Line ends are part of the conversion: the view only knows "\n",
-// the file keeps the line end it was written with.
+// How one line of a file ends. `None` ends a row of the view that shows only
+// part of a very long line: the next row continues the same line.
+enum class EK7QLineEnd : qint8 { CrLf, Lf, Cr, None };
+
+// Conversion between CP932 bytes and text, all by ICU's CP932 table.
+// Reading copies ASCII, which most of a macro is, and hands the rest to ICU;
+// writing looks each character up in ICU's codes, asked once.
 class CK7QBldEditCodec {
  public:
-  // The line end a file uses: CR LF when it holds one, LF when it only holds
-  // bare LFs, CR LF for a file without any (new files are Windows text files).
-  static QByteArray DetectLineEnd(const QByteArray& bytes);
+  enum class EProblem { None, NotCp932, WouldChange };
 
-  // Decoded text with every line end turned into "\n"; nothing when a byte
-  // sequence is not valid CP932.
-  static std::optional<QString> Decode(const QByteArray& bytes);
+  // Decodes a file piece by piece and checks that a save would write each
+  // piece back unchanged.
+  class CDecoder {
+   public:
+    CDecoder();
+    // Appends the text of `bytes`, which begin and end between characters,
+    // to `text`; bytes that are not CP932 become the converter's substitute.
+    // The first problem met sticks.
+    void Decode(QByteArrayView bytes, QString& text);
+    EProblem Problem() const { return m_problem; }
 
-  // Text for showing a file that does not decode: bad sequences become U+FFFD.
-  static QString DecodeForDisplay(const QByteArray& bytes);
+   private:
+    QStringDecoder m_decoder;
+    QByteArray m_again;
+    EProblem m_problem = EProblem::None;
+  };
 
-  // Encoded bytes with "\n" written as lineEnd; nothing when a character has
-  // no CP932 code (never written as a substitute). `bad` receives the first
-  // such character.
-  static std::optional<QByteArray> Encode(const QString& text, const QByteArray& lineEnd,
-                                          QString* bad = nullptr);
+  // Writes the bytes of `text` to `out`, which has room for two bytes per
+  // character; the end of what was written, or nullptr when a character has
+  // no CP932 code.
+  static char* Encode(QStringView text, char* out);
+
+  // Decoded text of a dropped fragment; nothing when it is not valid CP932.
+  static std::optional<QString> Decode(QByteArrayView bytes);
+
+  // The line end that most lines of `bytes` have; CR LF on a tie and for a
+  // file without any (new files are Windows text files).
+  static EK7QLineEnd MostCommonLineEnd(QByteArrayView bytes);
+  static QByteArrayView LineEndBytes(EK7QLineEnd lineEnd);
+
+  // End of the piece of `bytes` that begins at `start`: about `size` bytes,
+  // ending between two characters and never between CR and LF.
+  static qsizetype PieceEnd(QByteArrayView bytes, qsizetype start, qsizetype size);
+
+  // Line (from 0) of `bytes` where the problem a decoder met lies.
+  static qsizetype FirstProblemLine(QByteArrayView bytes);
+
+  // The first character of `text` that has no CP932 code.
+  static QString FirstUnencodable(QStringView text);
 };

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "K7QBldEditCodec.h"
+#include "K7QBldEditText.h"
 #include "K7QBldEditView.h"
 
 namespace {
@@ -17,16 +17,14 @@ QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err))
 }  // namespace
 
 CK7QBldEditDoc::CK7QBldEditDoc(CK7QBldEditView* view, QObject* parent)
-    : QObject(parent), m_view(view), m_lineEnd(QByteArrayLiteral("\r\n")) {}
+    : QObject(parent), m_view(view) {}
 
 void CK7QBldEditDoc::OnNewDocument() {
   m_path.clear();
-  m_lineEnd = QByteArrayLiteral("\r\n");
+  m_lineEnd = m_view->Text()->Load(QByteArray()).lineEnd;
   m_readOnly = false;
   m_readOnlyReason.clear();
   m_view->setReadOnly(false);
-  m_view->setPlainText(QString());
-  m_view->document()->setModified(false);
 }
 
 QString CK7QBldEditDoc::Title() const {
@@ -62,31 +60,29 @@ bool CK7QBldEditDoc::OnOpenDocument(const QString& path, QString* error) {
   }
 
   m_path = QFileInfo(path).absoluteFilePath();
-  m_lineEnd = CK7QBldEditCodec::DetectLineEnd(bytes);
   m_readOnly = false;
   m_readOnlyReason.clear();
-  const std::optional<QString> text = CK7QBldEditCodec::Decode(bytes);
-  if (!text) {
-    // Showing the bytes with replacement characters is fine; saving them
-    // would destroy the file, so the view never becomes editable.
-    m_view->setPlainText(CK7QBldEditCodec::DecodeForDisplay(bytes));
-    SetReadOnly(QStringLiteral("%1 には CP932 (Shift_JIS) として読めないバイトがあります。\n"
-                               "ファイルを壊さないよう、読み取り専用で開きました。")
-                    .arg(path));
-  } else {
-    m_view->setPlainText(*text);
-    // The view normalises some characters (CR, line and paragraph separators)
-    // and CP932 has a few characters with two codes; a file holding any of
-    // them would not be written back as it was read.
-    const std::optional<QByteArray> again =
-        CK7QBldEditCodec::Encode(m_view->toPlainText(), m_lineEnd);
-    if (!again || *again != bytes) {
+  const SK7QEditLoad load = m_view->Text()->Load(bytes);
+  m_lineEnd = load.lineEnd;
+  // Showing such a file is fine; saving it would destroy it, so the view
+  // never becomes editable.
+  switch (load.problem) {
+    case CK7QBldEditCodec::EProblem::None:
+      break;
+    case CK7QBldEditCodec::EProblem::NotCp932:
       SetReadOnly(
-          QStringLiteral("%1 は保存すると内容が変わってしまう文字または改行 (CR のみの改行、"
-                         "改行の混在、同じ文字の別コードなど) を含んでいます。\n"
+          QStringLiteral("%1 の %2 行目に CP932 (Shift_JIS) として読めないバイトがあります。\n"
                          "ファイルを壊さないよう、読み取り専用で開きました。")
-              .arg(path));
-    }
+              .arg(path)
+              .arg(load.problemLine));
+      break;
+    case CK7QBldEditCodec::EProblem::WouldChange:
+      SetReadOnly(QStringLiteral("%1 の %2 行目に、保存すると別のコードに変わってしまう文字 "
+                                 "(CP932 で二つのコードを持つ文字) があります。\n"
+                                 "ファイルを壊さないよう、読み取り専用で開きました。")
+                      .arg(path)
+                      .arg(load.problemLine));
+      break;
   }
   m_view->setReadOnly(m_readOnly);
   m_view->document()->setModified(false);
@@ -105,13 +101,14 @@ bool CK7QBldEditDoc::OnSaveDocument(const QString& path, QString* error) {
     return false;
   }
   QString bad;
-  const std::optional<QByteArray> bytes =
-      CK7QBldEditCodec::Encode(m_view->toPlainText(), m_lineEnd, &bad);
+  qsizetype badLine = 0;
+  const std::optional<QByteArray> bytes = m_view->Text()->Save(m_lineEnd, &bad, &badLine);
   if (!bytes) {
     if (error)
       *error = QStringLiteral(
-                   "文字「%1」(U+%2) は CP932 (Shift_JIS) で表せないため、保存できません。\n"
-                   "この文字を置き換えてから保存してください。")
+                   "%1 行目の文字「%2」(U+%3) は CP932 (Shift_JIS) で表せないため、"
+                   "保存できません。\nこの文字を置き換えてから保存してください。")
+                   .arg(badLine)
                    .arg(bad, QString::number(bad.isEmpty() ? 0 : bad.toUcs4().value(0), 16)
                                  .toUpper()
                                  .rightJustified(4, QLatin1Char('0')));

@@ -4,11 +4,14 @@
 #include <QObject>
 #include <QString>
 
+#include "K7QBldEditCodec.h"
+
 class CK7QBldEditView;
 
 // The document of the editor: the file behind the edit view. It holds no
 // text of its own; loading and saving pass the file's bytes between disk and
-// view, so a file comes back byte for byte as it was read.
+// view, so a file comes back byte for byte as it was read, each line with
+// its own line end.
 class CK7QBldEditDoc : public QObject {
   Q_OBJECT
 
@@ -31,6 +34,8 @@ class CK7QBldEditDoc : public QObject {
   // The name the caption shows: the file's name, or the untitled name.
   QString Title() const;
   bool IsModified() const;
+  // The file's most common line end, which new lines get.
+  EK7QLineEnd LineEnd() const { return m_lineEnd; }
   bool IsReadOnly() const { return m_readOnly; }
   const QString& ReadOnlyReason() const { return m_readOnlyReason; }
 
@@ -42,7 +47,8 @@ class CK7QBldEditDoc : public QObject {
 
   CK7QBldEditView* m_view;
   QString m_path;
-  QByteArray m_lineEnd;
+  // The file's most common line end: the one new lines get.
+  EK7QLineEnd m_lineEnd = EK7QLineEnd::CrLf;
   bool m_readOnly = false;
   QString m_readOnlyReason;
 };

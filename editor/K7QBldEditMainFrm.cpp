@@ -210,9 +210,8 @@ void CMainFrame::ShowFindDialog(bool replace) {
             [this] { m_lastFind = m_findDialog->Options(); });
     SK7QFindOptions options = m_lastFind;
     // A selection within one line is what the author wants to find.
-    const QString selected = m_view->textCursor().selectedText();
-    if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
-      options.text = selected;
+    const QString selected = m_view->SelectedText();
+    if (!selected.isEmpty() && !selected.contains(QLatin1Char('\n'))) options.text = selected;
     m_findDialog->SetOptions(options);
     m_findDialog->SetReadOnly(m_doc->IsReadOnly());
   }

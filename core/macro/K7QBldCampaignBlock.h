@@ -40,7 +40,10 @@ class CK7QBldCampaignBlock {
   const CK7QBldCampaignEntry* GetAt(int index) const;
   void RemoveAll() { m_entries.clear(); }
   // Exchanges the entries with `other` (opening a macro swaps its parts in only on success).
-  void Swap(CK7QBldCampaignBlock& other) noexcept { m_entries.swap(other.m_entries); }
+  void Swap(CK7QBldCampaignBlock& other) noexcept {
+    m_entries.swap(other.m_entries);
+    m_lineEnd.swap(other.m_lineEnd);
+  }
 
   // What the statement text needs to write the campaign tables of `function`
   // as "$(CAMP_TABLE)".

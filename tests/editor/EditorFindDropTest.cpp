@@ -53,6 +53,42 @@ TEST_F(EditorFind, FindNextWalksTheMatchesAndStopsAtTheEnd) {
   EXPECT_TRUE(m_log.shown[0].text.contains(QStringLiteral("abc")));
 }
 
+TEST_F(EditorFind, FindBackwardsAndWholeWords) {
+  struct Case {
+    const char* rule;
+    QString text;
+    int cursor;  // where the search starts
+    QString find;
+    bool forward;
+    bool wholeWord;
+    int found;  // start of the selected match, -1 for none
+  };
+  const Case cases[] = {
+      {"backwards finds the match before the cursor", "ab ab ab", 5, "ab", false, false, 3},
+      {"backwards from the start finds nothing", "ab ab", 0, "ab", false, false, -1},
+      {"backwards over lines", "ab\ncd\nef", 7, "ab", false, false, 0},
+      {"backwards, a match starts before the cursor", "abc", 2, "abc", false, false, 0},
+      {"whole words skip parts of words", "cab ab abc", 0, "ab", true, true, 4},
+      {"whole words backwards", "ab abc cab", 10, "ab", false, true, 0},
+      {"letters and digits make words, underscore does not", "x1ab_ab", 0, "ab", true, true, 5},
+      {"forward over lines", "x\n\nab", 0, "ab", true, false, 3},
+  };
+  for (const Case& c : cases) {
+    m_view->setPlainText(c.text);
+    QTextCursor cursor(m_view->document());
+    cursor.setPosition(c.cursor);
+    m_view->setTextCursor(cursor);
+    SK7QFindOptions options;
+    options.text = c.find;
+    options.forward = c.forward;
+    options.wholeWord = c.wholeWord;
+    EXPECT_EQ(m_view->FindText(options), c.found >= 0) << c.rule;
+    if (c.found < 0) continue;
+    EXPECT_EQ(SelectionStart(), c.found) << c.rule;
+    EXPECT_EQ(m_view->SelectedText(), c.find) << c.rule;
+  }
+}
+
 TEST_F(EditorFind, FindNextWithoutSearchOpensTheFindDialog) {
   EXPECT_EQ(m_frame->FindDialog(), nullptr);
   m_frame->Action(QStringLiteral("32772"))->trigger();
@@ -145,6 +181,7 @@ TEST_F(EditorFind, DroppedFragmentsAreInsertedAtTheDropPosition) {
       {"terminating NUL of the block dropped", QByteArray("x\0", 2), "", "abxcd"},
       {"plain text alone", QByteArray(), "<i>", "ab<i>cd"},
       {"undecodable builder bytes fall back to plain text", QByteArray("\x83"), "p", "abpcd"},
+      {"line ends of a fragment become the document's", QByteArray("1\r\n2\r3"), "", "ab1\n2\n3cd"},
   };
   for (const Case& c : cases) {
     m_view->setPlainText(QStringLiteral("abcd"));

@@ -323,3 +323,17 @@ TEST_F(MacroLayoutTest, UnsafeFunctionNameIsRefusedAndNothingLeavesTheFolder) {
 }
 
 }  // namespace
+
+// A failed open reads into the parts before it is refused; the macro open
+// before keeps its own line ends, so saving it still gives its bytes back.
+TEST_F(MacroLayoutTest, AFailedOpenKeepsTheLineEndsOfTheMacroBefore) {
+  const std::string earlier = K7QMacroData("shop_earlier.k7q");
+  K7QWriteFile(File("shop.k7q"), earlier);
+  ASSERT_EQ(CK7QBldDocCore::OpenResult::Ok, m_doc.Open(File("shop.k7q")));
+  std::string other = K7QMacroData("shop.k7q");
+  CK7QBldGroceries::ReplaceAll(other, "DATABASE=\"SHOP\"", "DATABASE=\"OTHER\"");
+  K7QWriteFile(File("other.k7q"), other);
+  EXPECT_EQ(CK7QBldDocCore::OpenResult::Failed, m_doc.Open(File("other.k7q")));
+  ASSERT_TRUE(m_doc.Save(File("shop.k7q")));
+  EXPECT_EQ(earlier, K7QReadFile(File("shop.k7q")));
+}
