@@ -251,6 +251,7 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
   };
   for (const auto& [code, name] : pages) {
     m_mainFrame->FormView().SelectItem(code, true);
+    K7QShowBlockExample(m_mainFrame->FormView().CurrentPanel());
     ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-%1").arg(QLatin1String(name)));
   }
   ok &= K7QSaveBlockScreenshots(*m_context, *m_mainFrame, m_mainFrame.get(), save);

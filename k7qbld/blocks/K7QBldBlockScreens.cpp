@@ -2,10 +2,12 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QWidget>
 
 #include "K7QBldContext.h"
 #include "K7QBldCustomSheet.h"
 #include "K7QBldFrame.h"
+#include "K7QBldFunction.h"
 #include "K7QBldMacro.h"
 #include "K7QBldMessage.h"
 #include "K7QBldSelect.h"
@@ -59,6 +61,12 @@ void BuildExample(CK7QBldContext& context, const CK7QBldProfile& profile, CK7QBl
 }
 
 }  // namespace
+
+void K7QShowBlockExample(QWidget* panel) {
+  auto* functions = qobject_cast<CK7QBldFunction*>(panel);
+  if (!functions || functions->Rows().empty()) return;
+  functions->SelectRow(K7QFromCp932(functions->Rows().front().name));
+}
 
 bool K7QSaveBlockScreenshots(CK7QBldContext& context, IK7QBldFrame& frame, QWidget* owner,
                              const std::function<bool(QWidget*, const QString&)>& save) {

@@ -98,6 +98,8 @@ CK7QBldFunction::CK7QBldFunction(CK7QBldContext& context, IK7QBldFrame& frame, Q
   m_list->setHeaderLabels(
       {m_context.String(kIdsFunctionHeading), m_context.String(kIdsCommentHeading)});
   m_list->installEventFilter(this);
+  // The columns share the viewport's width, whatever the layout gives it.
+  m_list->viewport()->installEventFilter(this);
   grid->addWidget(m_list, 1, 0, 1, 4);
 
   grid->addWidget(new QLabel(m_context.String(kIdsFunctionHeading), this), 2, 0);
@@ -439,17 +441,15 @@ void CK7QBldFunction::OnPrevious() {
 }
 
 bool CK7QBldFunction::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_list) {
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space && CurrentRow() >= 0) {
-      OnNext();
-      return true;
-    }
-    if (event->type() == QEvent::Resize) {
-      const int half = m_list->viewport()->width() / 2 - 2;
-      m_list->setColumnWidth(0, half);
-      m_list->setColumnWidth(1, half);
-    }
+  if (watched == m_list->viewport() && event->type() == QEvent::Resize) {
+    const int half = m_list->viewport()->width() / 2 - 2;
+    m_list->setColumnWidth(0, half);
+    m_list->setColumnWidth(1, half);
+  }
+  if (watched == m_list && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space && CurrentRow() >= 0) {
+    OnNext();
+    return true;
   }
   return QWidget::eventFilter(watched, event);
 }

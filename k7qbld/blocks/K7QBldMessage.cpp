@@ -90,6 +90,8 @@ CK7QBldMessage::CK7QBldMessage(CK7QBldContext& context, CK7QBldMessageBlock& blo
   m_list->setHeaderLabels({m_context.String(kIdsCodeHeading), m_context.String(kIdsTextHeading),
                            m_context.String(kIdsActionHeading)});
   m_list->installEventFilter(this);
+  // The columns share the viewport's width, whatever the layout gives it.
+  m_list->viewport()->installEventFilter(this);
   layout->addWidget(m_list, 1);
 
   auto* fields = new QGridLayout;
@@ -362,19 +364,17 @@ void CK7QBldMessage::done(int result) {
 }
 
 bool CK7QBldMessage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_list) {
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
-        !m_list->selectedItems().isEmpty()) {
-      OnNext();
-      return true;
-    }
-    if (event->type() == QEvent::Resize) {
-      const int width = m_list->viewport()->width();
-      m_list->setColumnWidth(0, width / 4 - 1);
-      m_list->setColumnWidth(1, width / 2 - 2);
-      m_list->setColumnWidth(2, width / 4 - 1);
-    }
+  if (watched == m_list->viewport() && event->type() == QEvent::Resize) {
+    const int width = m_list->viewport()->width();
+    m_list->setColumnWidth(0, width / 4 - 1);
+    m_list->setColumnWidth(1, width / 2 - 2);
+    m_list->setColumnWidth(2, width / 4 - 1);
+  }
+  if (watched == m_list && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+      !m_list->selectedItems().isEmpty()) {
+    OnNext();
+    return true;
   }
   return QDialog::eventFilter(watched, event);
 }
