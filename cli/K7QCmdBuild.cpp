@@ -67,12 +67,12 @@ std::string ParseArgs(const K7QArgs& args, Request& request) {
 bool ConvertPage(CK7QBldMacro& macro, CK7QBldHTMLBlock& block, int side, const std::string& source,
                  const std::string& title) {
   if (source.empty()) return true;
-  if (!K7QFile::Exists(source)) {
-    std::fprintf(stderr, "k7q: build: %s: no such file\n", source.c_str());
-    return false;
-  }
   const std::string page = CK7QBldHTMLBlock::PageName(macro.Profile().ProfileFolder(), title, side);
   try {
+    if (!K7QFile::Exists(source)) {
+      std::fprintf(stderr, "k7q: build: %s: no such file\n", source.c_str());
+      return false;
+    }
     K7QFile::CopyBinary(source, page);
   } catch (const CK7QBldFileException& e) {
     macro.Groceries().ReportFileException(e, __FILE__, __LINE__);

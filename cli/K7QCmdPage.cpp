@@ -1,10 +1,6 @@
 // k7q page: the two directions of page conversion, one page at a time.
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "K7QBldFile.h"
 #include "K7QBldGroceries.h"
@@ -12,6 +8,7 @@
 #include "K7QBldPageConverter.h"
 #include "K7QCommand.h"
 #include "K7QConsoleUi.h"
+#include "K7QWorkFolder.h"
 
 namespace {
 
@@ -20,48 +17,27 @@ constexpr const char* kUsage =
     "       k7q page convert PAGE --profile PROFILE";
 
 // The function components a conversion of `page` left beside it:
-// "BASE.k7q_fun_NAME", BASE being the page without its extension.
+// "BASE.k7q_fun_NAME", BASE being the page without its extension. A folder
+// that cannot be listed throws: its functions must not silently vanish.
 K7QStringList ComponentsBeside(const std::string& page) {
-  namespace fs = std::filesystem;
   const std::string base = K7QFile::FileName(page.substr(0, page.find_last_of('.')));
   const std::string prefix = base + ".k7q_fun_";
   std::string folder = K7QFile::Folder(page);
   if (folder.empty()) folder = ".";
   K7QStringList found;
-  std::error_code ec;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.is_regular_file(ec) && name.compare(0, prefix.size(), prefix) == 0 &&
-        name.size() > prefix.size())
-      found.push_back(K7QFile::Join(folder, name));
+  for (const std::string& name : K7QFile::ListFolder(folder)) {
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string path = K7QFile::Join(folder, name);
+    // A folder of that name is no component; what cannot be told is an error.
+    if (!K7QFile::IsDirectory(path)) found.push_back(path);
   }
-  std::sort(found.begin(), found.end());
   return found;
 }
-
-// A private folder for the function pages read while preparing.
-class CScratchFolder {
- public:
-  CScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "k7q-page-XXXXXX").string();
-    if (mkdtemp(pattern.data())) m_path = pattern;
-  }
-  ~CScratchFolder() {
-    std::error_code ec;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
-  }
-  CScratchFolder(const CScratchFolder&) = delete;
-  CScratchFolder& operator=(const CScratchFolder&) = delete;
-  const std::string& Path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
 
 int Prepare(CK7QBldMacro& macro, const std::string& page) {
   // The functions come from the components that "page convert" left beside
   // the page; they stay where they are, copies are read.
-  CScratchFolder scratch;
+  const CWorkFolder scratch;
   if (scratch.Path().empty()) {
     std::fprintf(stderr, "k7q: page: cannot create a temporary folder\n");
     return kExitFailed;
@@ -102,15 +78,22 @@ int Convert(CK7QBldMacro& macro, const std::string& page) {
 int Run(const K7QArgs& args) {
   if (args.size() != 4 || (args[0] != "prepare" && args[0] != "convert") || args[2] != "--profile")
     return K7QUsageError(kUsage);
-  const std::string& page = args[1];
-  if (CK7QBldGroceries::ChangeExtension(page, "htm", "cvt").empty())
-    return K7QUsageError("page: " + page + ": the page must have the extension htm");
-  if (!K7QFile::Exists(page)) {
-    std::fprintf(stderr, "k7q: page: %s: no such file\n", page.c_str());
-    return kExitFailed;
-  }
+  if (CK7QBldGroceries::ChangeExtension(args[1], "htm", "cvt").empty())
+    return K7QUsageError("page: " + args[1] + ": the page must have the extension htm");
   CK7QConsoleUi ui;
   CK7QBldGroceries groceries(ui);
+  std::string page;
+  try {
+    // The author's page is rewritten where it lies, also when a link leads to it.
+    page = K7QFile::ResolveLinks(args[1]);
+    if (!K7QFile::Exists(page)) {
+      std::fprintf(stderr, "k7q: page: %s: no such file\n", args[1].c_str());
+      return kExitFailed;
+    }
+  } catch (const CK7QBldFileException& e) {
+    groceries.ReportFileException(e, __FILE__, __LINE__);
+    return kExitFailed;
+  }
   CK7QBldMacro macro(groceries);
   if (!macro.Profile().Read(args[3])) {
     ui.Message(kIdsProfileLoadFailed, K7QIcon::Stop);

@@ -2,9 +2,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "K7QBldCp932.h"
+#include "K7QBldFile.h"
+#include "K7QBldGroceries.h"
+#include "K7QBldWorkFolder.h"
 #include "K7QCommand.h"
+#include "K7QConsoleUi.h"
 
 std::vector<K7QCommand>& K7QCommands() {
   static std::vector<K7QCommand> commands;
@@ -60,8 +65,22 @@ int main(int argc, char** argv) {
     return argc < 2 ? kExitUsage : kExitOk;
   }
   const std::string name = argv[1];
+  CK7QConsoleUi ui;
+  const unsigned interrupted = K7QWorkFolder::kIdsInterrupted;
+  K7QWorkFolder::InstallSignalHandlers("k7q: " + std::to_string(interrupted) + ": " +
+                                       ui.String(interrupted) + "\n");
+  // Folders of commands that were killed outright (no handler runs for that).
+  K7QWorkFolder::RemoveStale();
   for (const auto& c : K7QCommands()) {
-    if (c.name == name) return c.run(K7QArgs(argv + 2, argv + argc));
+    if (c.name != name) continue;
+    try {
+      return c.run(K7QArgs(argv + 2, argv + argc));
+    } catch (const CK7QBldFileException& e) {
+      // Every command reports its own file errors; one that slips through
+      // still ends the command as failed, with the file named.
+      CK7QBldGroceries(ui).ReportFileException(e, __FILE__, __LINE__);
+      return kExitFailed;
+    }
   }
   std::fprintf(stderr, "k7q: unknown command '%s'\n", name.c_str());
   PrintUsage(stderr);

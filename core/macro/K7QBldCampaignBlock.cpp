@@ -347,8 +347,8 @@ std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text
 
 bool CK7QBldCampaignBlock::ExtractCampaigns(const std::string& macroPath,
                                             const std::string& restorePath) {
-  if (!K7QFile::Exists(macroPath)) return false;
   try {
+    if (!K7QFile::Exists(macroPath)) return false;
     const std::string macro = K7QFile::ReadAll(macroPath);
     K7QFile::WriteAll(restorePath, ExtractCampaignsFromText(macro, std::time(nullptr)));
   } catch (const CK7QBldFileException& e) {
@@ -412,8 +412,9 @@ std::string CK7QBldCampaignBlock::RestoreCampaignTablesInText(
 
 bool CK7QBldCampaignBlock::RestoreCampaignTables(const std::string& path,
                                                  const std::string& functionPrefix) const {
-  if (K7QCp932::FindLast(path, '.') == std::string::npos || !K7QFile::Exists(path)) return false;
+  if (K7QCp932::FindLast(path, '.') == std::string::npos) return false;
   try {
+    if (!K7QFile::Exists(path)) return false;
     const std::string text = K7QFile::ReadAll(path);
     const std::string restored = RestoreCampaignTablesInText(text, functionPrefix);
     K7QFile::RewriteInPlace(

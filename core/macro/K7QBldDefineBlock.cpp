@@ -158,7 +158,7 @@ CK7QBldDefineBlock::ReadResult CK7QBldDefineBlock::ReadComponent(const std::stri
       }
     }
   }
-  K7QFile::Remove(path);
+  K7QFile::Delete(path);
   if (mismatch != 0) {
     ui.Message(mismatch);
     return ReadResult::Failed;

@@ -53,13 +53,17 @@ void RemoveStaged(const std::string& folder, const std::string& stage) {
 // Moves a page and its converted page to `page`. A converted page already
 // at the new name is stale (it would be saved instead of the page) unless
 // it comes along.
-void MovePage(const std::string& from, const std::string& to) {
+// `moved` tells, also when a later step throws, whether the page itself
+// is under its new name now.
+void MovePage(const std::string& from, const std::string& to, bool& moved) {
+  moved = false;
   if (from == to || to.empty()) return;
   const std::string fromConverted = ConvertedName(from);
   const std::string toConverted = ConvertedName(to);
   if (!from.empty() && K7QFile::Exists(from)) {
     K7QFile::Remove(to);
     K7QFile::Rename(from, to);
+    moved = true;
   }
   if (toConverted.empty()) return;
   K7QFile::Remove(toConverted);
@@ -320,7 +324,14 @@ void CK7QBldDocCore::MovePages(const std::string& folder, const std::string& tit
   for (CK7QBldHTMLBlock* block : {&m_macro.Input(), &m_macro.Report()}) {
     const std::string page = CK7QBldHTMLBlock::PageName(
         folder, title, block == &m_macro.Input() ? kHtmlInput : kHtmlReport);
-    MovePage(block->PagePath(), page);
+    bool moved = false;
+    try {
+      MovePage(block->PagePath(), page, moved);
+    } catch (const CK7QBldFileException&) {
+      // The clean-up after this failure must find a moved page by its new name.
+      if (moved) block->Set(block->Comment(), page);
+      throw;
+    }
     block->Set(block->Comment(), page);
   }
   CK7QBldFunctionBlock& functions = m_macro.Functions();
@@ -328,7 +339,13 @@ void CK7QBldDocCore::MovePages(const std::string& folder, const std::string& tit
     const CK7QBldFunctionEntry& entry = *functions.Entry(i);
     const std::string page = K7QFile::Join(folder, title + "_" + entry.name + ".htm");
     if (page == entry.page) continue;
-    MovePage(entry.page, page);
+    bool moved = false;
+    try {
+      MovePage(entry.page, page, moved);
+    } catch (const CK7QBldFileException&) {
+      if (moved) functions.SetPage(i, page);
+      throw;
+    }
     functions.SetPage(i, page);
   }
 }

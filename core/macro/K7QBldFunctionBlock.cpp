@@ -434,10 +434,15 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
           }
         }
         for (const std::string& l : objectLines) out.WriteLine(l);
-        out.Close();
+        // Only a report makes a function page; one left from before would
+        // be read as this function's report.
+        if (reportSeen) {
+          out.Close();
+        } else {
+          out.Abandon();
+          K7QFile::Delete(page);
+        }
       }
-      // Reading made the function page; only a report makes one worth keeping.
-      if (!reportSeen) K7QFile::Remove(page);
 
       CK7QBldSQL statement;
       statement.ParseText(sql, &m_groceries);
@@ -450,7 +455,7 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
         if (index >= 0) listed.emplace(NameKey(name), index);
       }
       if (index >= 0 && statement.BuildText() != sql) SetSqlText(index, sql);
-      K7QFile::Remove(path);
+      K7QFile::Delete(path);
       if (!headerSeen) {
         m_groceries.Ui().Message(kIdsFunctionWithoutHeader);
         if (index >= 0) RemoveRange(index, 1);
@@ -480,9 +485,10 @@ void CK7QBldFunctionBlock::DeleteFunctionPages() const {
 bool CK7QBldFunctionBlock::MergeIntoPage(const std::string& page,
                                          const std::string& functionPrefix) const {
   const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
-  if (converted.empty() || !K7QFile::Exists(page)) return false;
+  if (converted.empty()) return false;
   std::vector<std::string> merged;  // function pages to delete once the merge is complete
   try {
+    if (!K7QFile::Exists(page)) return false;
     CK7QBldLineReader in(page);
     CK7QBldTextWriter out(converted);
     std::string line;

@@ -89,11 +89,11 @@ void CK7QBldHTMLBlock::ReadComponent(int side, const std::string& path, const st
     }
     out.Close();
   }
-  K7QFile::Remove(path);
+  K7QFile::Delete(path);
   Set(comment, page);
   // A converted page left from an earlier session would be saved instead of
   // the page just read.
-  if (!m_convertedPath.empty()) K7QFile::Remove(m_convertedPath);
+  if (!m_convertedPath.empty()) K7QFile::Delete(m_convertedPath);
 }
 
 void CK7QBldHTMLBlock::RenameFiles(const std::string& newPage) {

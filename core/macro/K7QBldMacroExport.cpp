@@ -72,7 +72,11 @@ bool CK7QBldMacroExport::ExportFile(const CK7QBldGroceries& groceries, const std
                                     const std::string& targetPath) {
   try {
     const std::string converted = Convert(K7QFile::ReadAll(macroPath));
-    K7QFile::WriteAll(targetPath, converted);
+    // The copy holds what the macro holds, its password too: a new copy is
+    // as private as the macro (as cp makes it).
+    K7QWriteOptions options = K7QFile::AuthorFile(false);
+    options.newMode = K7QFile::PermissionsOf(macroPath);
+    K7QFile::WriteAll(targetPath, converted, options);
   } catch (const CK7QBldFileException& e) {
     groceries.ReportFileException(e, __FILE__, __LINE__);
     return false;

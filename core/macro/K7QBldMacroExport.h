@@ -12,7 +12,8 @@ class CK7QBldMacroExport {
  public:
   static std::string Convert(std::string_view macro);
   // Reads `macroPath` whole and writes the converted text to `targetPath`
-  // (created or truncated). False after a file error or memory shortage (reported).
+  // (replaced in one step; a new copy gets the macro's permissions). False
+  // after a file error or memory shortage (reported); the target is then as it was.
   static bool ExportFile(const CK7QBldGroceries& groceries, const std::string& macroPath,
                          const std::string& targetPath);
 };

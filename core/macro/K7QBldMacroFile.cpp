@@ -120,20 +120,23 @@ bool CK7QBldMacroFile::Assemble(const std::string& macroPath, const std::string&
   };
   bool ok = true;
   try {
-    K7QFile::RewriteInPlace(
-        macroPath, CK7QBldGroceries::TemporaryName(macroPath),
-        [&](CK7QBldTextWriter& out) {
-          out.Write(K7QFile::ReadAll(definePath));
-          for (const std::string& path : functionPaths)
-            out.Write(
-                CK7QBldDDBlock::ExpandObjectComments(K7QFile::ReadAll(path), campaigns.LineEnd()));
-          std::string input = inputPath.empty() ? std::string() : K7QFile::ReadAll(inputPath);
-          std::string report = K7QFile::ReadAll(reportPath);
-          campaigns.InsertCampaignTexts(input, report, isFunction);
-          out.Write(input);
-          out.Write(report);
-        },
-        true);
+    const std::string define = K7QFile::ReadAll(definePath);
+    std::string macro = define;
+    for (const std::string& path : functionPaths)
+      macro += CK7QBldDDBlock::ExpandObjectComments(K7QFile::ReadAll(path), campaigns.LineEnd());
+    std::string input = inputPath.empty() ? std::string() : K7QFile::ReadAll(inputPath);
+    std::string report = K7QFile::ReadAll(reportPath);
+    campaigns.InsertCampaignTexts(input, report, isFunction);
+    macro += input;
+    macro += report;
+    // The components go before the macro is replaced: a save that cannot
+    // tidy up fails while the old macro is still in place.
+    K7QFile::Delete(definePath);
+    if (!inputPath.empty()) K7QFile::Delete(inputPath);
+    K7QFile::Delete(reportPath);
+    for (const std::string& path : functionPaths) K7QFile::Delete(path);
+    const bool holdsPassword = K7QCp932::Find(define, "PASSWORD=") != std::string::npos;
+    K7QFile::WriteAll(macroPath, macro, K7QFile::AuthorFile(holdsPassword));
   } catch (const CK7QBldFileException& e) {
     m_groceries.ReportFileException(e, __FILE__, __LINE__);
     ok = false;
@@ -141,13 +144,12 @@ bool CK7QBldMacroFile::Assemble(const std::string& macroPath, const std::string&
     m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
     ok = false;
   }
+  if (ok) return true;
   K7QFile::Remove(definePath);
   if (!inputPath.empty()) K7QFile::Remove(inputPath);
   K7QFile::Remove(reportPath);
-  for (const std::string& path : functionPaths) {
-    if (!K7QFile::Remove(path)) break;
-  }
-  return ok;
+  for (const std::string& path : functionPaths) K7QFile::Remove(path);
+  return false;
 }
 
 bool CK7QBldMacroFile::Split(const std::string& restorePath, const std::string& folder,

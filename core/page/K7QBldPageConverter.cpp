@@ -1136,7 +1136,7 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
   components.clear();
   const CK7QBldGroceries& groceries = m_macro.Groceries();
   const std::string converted = CK7QBldGroceries::ChangeExtension(pagePath, "htm", "cvt");
-  if (converted.empty() || !K7QFile::Exists(pagePath)) return false;
+  if (converted.empty()) return false;
 
   // The page is converted in memory; the converted page is written only once
   // everything has succeeded, so a refused page leaves the last good
@@ -1154,6 +1154,10 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
       generated.emplace_back(function.name, std::move(function.component));
     if (!CheckGeneratedTexts(generated)) return false;
 
+    // Reading the functions into the list may still fail: the converted page
+    // then goes back to what it was, so that a failed conversion changes nothing.
+    const bool hadConverted = readIntoList && K7QFile::Exists(converted);
+    const std::string oldConverted = hadConverted ? K7QFile::ReadAll(converted) : std::string();
     const std::string base = converted.substr(0, K7QCp932::FindLast(converted, '.'));
     const auto removeComponents = [&components] {
       for (const std::string& path : components) K7QFile::Remove(path);
@@ -1169,15 +1173,23 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
       throw;
     }
     try {
-      K7QFile::RewriteInPlace(
-          converted, CK7QBldGroceries::TemporaryName(converted),
-          [&conversion](CK7QBldTextWriter& out) { out.Write(conversion.page); }, true);
+      K7QFile::WriteAll(converted, conversion.page);
     } catch (...) {
       removeComponents();
       throw;
     }
     m_macro.AddFormFieldNames(conversion.formFieldNames);
     if (!readIntoList) return true;
+    const auto restoreConverted = [&] {
+      if (!hadConverted) return K7QFile::Remove(converted);
+      try {
+        K7QFile::WriteAll(converted, oldConverted);
+      } catch (const CK7QBldFileException& e) {
+        groceries.ReportFileException(e, __FILE__, __LINE__);
+        return false;
+      }
+      return true;
+    };
 
     std::vector<Kept> before;
     const CK7QBldFunctionBlock& functions = m_macro.Functions();
@@ -1185,10 +1197,19 @@ bool CK7QBldPageConverter::ConvertAfterEditing(const std::string& pagePath,
       const CK7QBldFunctionEntry* entry = functions.Entry(functions.FindByName(function.name));
       if (entry) before.push_back({entry->name, entry->comment, entry->statement, entry->sqlText});
     }
-    const bool read = m_macro.Functions().ReadComponents(
+    bool read = m_macro.Functions().ReadComponents(
         components, kFunctionBuilderMade, K7QFile::Folder(pagePath), m_macro.FunctionPrefix());
-    for (const std::string& path : components) K7QFile::Remove(path);
-    if (!read) return false;
+    try {
+      for (const std::string& path : components) K7QFile::Delete(path);
+    } catch (const CK7QBldFileException& e) {
+      groceries.ReportFileException(e, __FILE__, __LINE__);
+      read = false;
+    }
+    if (!read) {
+      removeComponents();
+      restoreConverted();
+      return false;
+    }
     KeepAuthorsWork(before);
     m_macro.LoopNames().clear();
     m_macro.InputNames().clear();
@@ -1435,9 +1456,10 @@ bool CK7QBldPageConverter::OpenLoops(std::string_view page, std::string& result)
 }
 
 bool CK7QBldPageConverter::PrepareForEditing(const std::string& pagePath) {
-  if (pagePath.empty() || !K7QFile::Exists(pagePath)) return false;
+  if (pagePath.empty()) return false;
   const CK7QBldGroceries& groceries = m_macro.Groceries();
   try {
+    if (!K7QFile::Exists(pagePath)) return false;
     const std::string text = K7QFile::ReadAll(pagePath);
     // Prepared before and not converted since: preparing again would show
     // the sample values inside the value tags as new values.

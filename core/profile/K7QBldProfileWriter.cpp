@@ -42,13 +42,6 @@ void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
   if (text.size() < width) out.append(width - text.size(), ' ');
 }
 
-std::string TemporaryBase(const std::string& path) {
-  const std::string name = K7QFile::FileName(path);
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos || dot == 0) return path;
-  return path.substr(0, path.size() - (name.size() - dot));
-}
-
 }  // namespace
 
 CK7QBldProfileWriter::~CK7QBldProfileWriter() { Abandon(); }
@@ -92,17 +85,15 @@ bool CK7QBldProfileWriter::Begin(const std::string& path, const K7QProfileHeader
   if (!IsWritableHeaderField(header.databaseType) || !IsWritableHeaderField(header.databaseName) ||
       !IsWritableHeaderField(header.login) || !IsWritableHeaderField(header.password))
     return false;
-  const std::string base = TemporaryBase(path);
   m_path = path;
-  m_profileTemp = base + ".tmp";
-  m_samplesTemp = base + ".smp.tmp";
   m_samples = 0;
   m_lobs = 0;
   m_lastReference.clear();
+  m_sampleBlocks.clear();
   try {
     m_open = true;
-    m_profile.Open(m_profileTemp, false, true);
-    m_sampleBlocks.Open(m_samplesTemp, false, true);
+    // The profile holds the database password: a new one is the owner's alone.
+    m_profile.Open(path, K7QFile::AuthorFile(!header.password.empty()));
     std::string head;
     auto block = [&head](std::string_view name, std::string_view value) {
       head += name;
@@ -177,7 +168,7 @@ bool CK7QBldProfileWriter::AddSampledColumn(const K7QProfileColumnDef& def,
     block += kEol;
     block += '}';
     block += kEol;
-    m_sampleBlocks.Write(block);
+    m_sampleBlocks += block;
   } catch (...) {
     Abandon();
     throw;
@@ -205,25 +196,10 @@ void CK7QBldProfileWriter::Finish() {
   try {
     m_profile.Write("}");
     m_profile.Write(kEol);
-    m_sampleBlocks.Close();
-    std::FILE* in = std::fopen(m_samplesTemp.c_str(), "rb");
-    if (!in) throw CK7QBldFileException::FromErrno(errno, m_samplesTemp);
-    char chunk[65536];
-    std::size_t n;
-    try {
-      while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
-        m_profile.Write(std::string_view(chunk, n));
-      }
-      if (std::ferror(in)) throw CK7QBldFileException::FromErrno(EIO, m_samplesTemp);
-    } catch (...) {
-      std::fclose(in);
-      throw;
-    }
-    std::fclose(in);
+    m_profile.Write(m_sampleBlocks);
     m_profile.Close();
-    K7QFile::Rename(m_profileTemp, m_path);
-    K7QFile::Remove(m_samplesTemp);
     m_open = false;
+    m_sampleBlocks.clear();
   } catch (...) {
     Abandon();
     throw;
@@ -233,15 +209,6 @@ void CK7QBldProfileWriter::Finish() {
 void CK7QBldProfileWriter::Abandon() {
   if (!m_open) return;
   m_open = false;
-  try {
-    m_profile.Close();
-  } catch (const CK7QBldFileException&) {
-    // Being thrown away anyway.
-  }
-  try {
-    m_sampleBlocks.Close();
-  } catch (const CK7QBldFileException&) {
-  }
-  K7QFile::Remove(m_profileTemp);
-  K7QFile::Remove(m_samplesTemp);
+  m_profile.Abandon();
+  m_sampleBlocks.clear();
 }

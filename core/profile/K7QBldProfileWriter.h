@@ -29,10 +29,11 @@ struct K7QProfileColumnDef {
 // keeps its sample block aside), Finish closes the Information block,
 // appends the sample blocks and puts the file in place. The file appears
 // under its name only when Finish succeeds; until then an older profile of
-// the same name stays untouched.
+// the same name stays untouched. A new profile that holds a password is
+// readable by its owner only; an existing one keeps its mode.
 //
 // File errors throw CK7QBldFileException; the writer has then removed its
-// temporary files. Input the format cannot hold is refused with false and
+// temporary file. Input the format cannot hold is refused with false and
 // nothing is written for it.
 class CK7QBldProfileWriter {
  public:
@@ -83,10 +84,9 @@ class CK7QBldProfileWriter {
   void WriteLine(const K7QProfileColumnDef& def, std::string reference);
 
   CK7QBldTextWriter m_profile;
-  CK7QBldTextWriter m_sampleBlocks;
+  // Sample blocks follow the Information block, which ends with the last column.
+  std::string m_sampleBlocks;
   std::string m_path;
-  std::string m_profileTemp;
-  std::string m_samplesTemp;
   std::string m_lastReference;
   std::string m_buffer;
   int m_samples = 0;

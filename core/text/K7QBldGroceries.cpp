@@ -112,19 +112,21 @@ std::string CK7QBldGroceries::TemporaryName(const std::string& path) {
 }
 
 bool CK7QBldGroceries::UnescapeQuotesInFile(const std::string& path) const {
-  if (!K7QFile::Exists(path)) return false;
-  const std::string temp = TemporaryName(path);
   try {
+    if (!K7QFile::Exists(path)) return false;
     CK7QBldLineReader reader(path);
-    K7QFile::RewriteInPlace(path, temp, [&reader](CK7QBldTextWriter& out) {
-      std::string line;
-      while (reader.ReadLine(line)) {
-        ReplaceAll(line, "&quot;", "\"");
-        out.Write(line);
-        out.Write("\n");
-      }
-      reader.Close();
-    });
+    K7QFile::RewriteInPlace(
+        path,
+        [&reader](CK7QBldTextWriter& out) {
+          std::string line;
+          while (reader.ReadLine(line)) {
+            ReplaceAll(line, "&quot;", "\"");
+            out.Write(line);
+            out.Write("\n");
+          }
+          reader.Close();
+        },
+        K7QWriteOptions());
   } catch (const CK7QBldFileException& e) {
     ReportFileException(e, __FILE__, __LINE__);
     return false;
@@ -227,9 +229,13 @@ std::string CK7QBldGroceries::FormatFileException(const CK7QBldFileException& e,
                                                   const char* sourcePath, int line) const {
   const std::string fileName =
       e.m_strFileName.empty() ? m_ui.String(kIdsUnknownFileName) : e.m_strFileName;
-  return Format("%s\n%s : %d\n%s : %d\n%s : %s\n%s : %s\n%s : %d",
-                m_ui.String(kIdsFileErrorMessage).c_str(), m_ui.String(kIdsFileCauseLabel).c_str(),
-                e.m_cause, m_ui.String(kIdsFileOsErrorLabel).c_str(), e.m_lOsError,
+  // A reason, when the error has one, says in the author's terms what the
+  // cause code and system error number say in the system's.
+  std::string message = m_ui.String(kIdsFileErrorMessage);
+  if (e.m_reason != 0) message += "\n" + m_ui.String(e.m_reason);
+  return Format("%s\n%s : %d\n%s : %d\n%s : %s\n%s : %s\n%s : %d", message.c_str(),
+                m_ui.String(kIdsFileCauseLabel).c_str(), e.m_cause,
+                m_ui.String(kIdsFileOsErrorLabel).c_str(), e.m_lOsError,
                 m_ui.String(kIdsFileNameLabel).c_str(), fileName.c_str(),
                 m_ui.String(kIdsModuleLabel).c_str(), ModuleName(sourcePath).c_str(),
                 m_ui.String(kIdsLineLabel).c_str(), line);

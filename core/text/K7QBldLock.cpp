@@ -32,7 +32,8 @@ std::string HostName() {
 
 }  // namespace
 
-CK7QBldLock::Result CK7QBldLock::Acquire(const std::string& path, const std::string& program) {
+CK7QBldLock::Result CK7QBldLock::Acquire(const std::string& path, const std::string& program,
+                                         Mode mode) {
   Release();
   m_holder.clear();
   m_error = 0;
@@ -55,7 +56,7 @@ CK7QBldLock::Result CK7QBldLock::Acquire(const std::string& path, const std::str
       m_error = errno;
       return Result::Failed;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd, (mode == Mode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
       m_error = errno;
       if (m_error == EWOULDBLOCK) m_holder = ReadHolder(fd);
       ::close(fd);
@@ -77,6 +78,7 @@ CK7QBldLock::Result CK7QBldLock::Acquire(const std::string& path, const std::str
       (void)written;
     }
     m_fd = fd;
+    m_mode = mode;
     m_path = path;
     return Result::Locked;
   }
@@ -84,8 +86,9 @@ CK7QBldLock::Result CK7QBldLock::Acquire(const std::string& path, const std::str
 
 void CK7QBldLock::Release() {
   if (m_fd < 0) return;
-  // Removed before it is unlocked, so that whoever locks next makes a new file.
-  ::unlink(m_path.c_str());
+  // Removed before it is unlocked, so that whoever locks next makes a new
+  // file; a shared lock only by its last holder.
+  if (m_mode == Mode::Exclusive || ::flock(m_fd, LOCK_EX | LOCK_NB) == 0) ::unlink(m_path.c_str());
   ::close(m_fd);
   m_fd = -1;
 }
@@ -95,10 +98,10 @@ std::string CK7QBldLock::FolderLockPath(const std::string& folder) {
 }
 
 bool CK7QBldLock::LockProfileFolder(const std::string& folder, const std::string& program,
-                                    const CK7QBldGroceries& groceries) {
+                                    const CK7QBldGroceries& groceries, Mode mode) {
   const std::string path = FolderLockPath(folder);
-  if (IsHeld() && m_path == path) return true;
-  switch (Acquire(path, program)) {
+  if (IsHeld() && m_path == path && m_mode == mode) return true;
+  switch (Acquire(path, program, mode)) {
     case Result::Locked:
     case Result::Unavailable:
       return true;

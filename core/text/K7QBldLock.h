@@ -7,7 +7,9 @@ class CK7QBldGroceries;
 // A lock held through a lock file for as long as this object lives: one
 // builder per user, and one builder or k7q command per profile folder (all
 // working files of a macro live there, so a second one would overwrite and
-// delete the first one's). The file is locked with flock(), so the lock goes
+// delete the first one's). k7q commands work in folders of their own and
+// only keep a builder out while they read the profile and write a macro:
+// they share the lock with each other. The file is locked with flock(), so the lock goes
 // with the process that held it, however it ended; the holder writes its
 // program name, process number and host into the file so that a refused
 // start can say who is in the way. Released locks remove their file.
@@ -26,8 +28,10 @@ class CK7QBldLock {
   CK7QBldLock(const CK7QBldLock&) = delete;
   CK7QBldLock& operator=(const CK7QBldLock&) = delete;
 
+  enum class Mode { Exclusive, Shared };
+
   // Takes the lock file `path` for `program`. A lock this object held before is released first.
-  Result Acquire(const std::string& path, const std::string& program);
+  Result Acquire(const std::string& path, const std::string& program, Mode mode = Mode::Exclusive);
   void Release();
   bool IsHeld() const { return m_fd >= 0; }
   const std::string& Path() const { return m_path; }
@@ -44,10 +48,11 @@ class CK7QBldLock {
   // standard file-error report for any other failure. A folder where the
   // lock file cannot be made (read-only) is used without a lock.
   bool LockProfileFolder(const std::string& folder, const std::string& program,
-                         const CK7QBldGroceries& groceries);
+                         const CK7QBldGroceries& groceries, Mode mode = Mode::Exclusive);
 
  private:
   int m_fd = -1;
+  Mode m_mode = Mode::Exclusive;
   std::string m_path;
   std::string m_holder;
   int m_error = 0;

@@ -98,13 +98,11 @@ bool CK7QBldPageDialog::OnEdit() {
   if (block.PagePath().empty()) block.Set(block.Comment(), K7QToPath(path));
   const std::string page = K7QToPath(path);
   // A page the author has not made yet starts empty.
-  if (!K7QFile::Exists(page)) {
-    try {
-      K7QFile::WriteAll(page, "");
-    } catch (const CK7QBldFileException& e) {
-      m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
-      return false;
-    }
+  try {
+    if (!K7QFile::Exists(page)) K7QFile::WriteAll(page, "");
+  } catch (const CK7QBldFileException& e) {
+    m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
   }
   // The builder-made functions come back into the page as loops when the
   // frame prepares it for editing (calls become loops between markers).

@@ -216,7 +216,9 @@ bool CPbuildCreator::IsCreatorFile(const std::string& name, const std::string& p
   if (name == profileFileName || name == kMarkerStart || name == kMarkerEnd) return true;
   // The profile writer's own working files, left only by a run that was killed.
   const std::string base = profileFileName.substr(0, profileFileName.rfind('.'));
-  if (name == base + ".tmp" || name == base + ".smp.tmp") return true;
+  if (name == base + ".tmp" || name == base + ".smp.tmp" ||
+      K7QFile::IsTemporaryNameOf(name, profileFileName))
+    return true;
   return IsLargeObjectFile(name);
 }
 
@@ -381,7 +383,12 @@ CPbuildOutcome CPbuildCreator::Run(const CPbuildInputs& inputs) {
   CPbuildRequest request;
   m_leftOut = LeftOut{};
   if (!FillRequest(inputs, request)) return outcome;
-  int rc = PrepareOutputFolder(request);
+  int rc;
+  try {
+    rc = PrepareOutputFolder(request);
+  } catch (const CK7QBldFileException&) {
+    rc = PbuildError::kMakeFolder;  // whether the folders exist cannot be told
+  }
   if (rc) {
     if (rc == -1) {
       outcome.status = CPbuildOutcome::kQuiet;
@@ -910,7 +917,11 @@ int CPbuildCreator::ExtractColumn(CPbuildCli& cli, const Table& table, const Col
 // ---- folders ------------------------------------------------------------------
 
 int CPbuildCreator::RemoveOutput(const std::string& folder, const std::string& profileFileName) {
-  if (!K7QFile::IsDirectory(folder)) return 0;
+  try {
+    if (!K7QFile::IsDirectory(folder)) return 0;
+  } catch (const CK7QBldFileException&) {
+    return PbuildError::kRemoveFolder;
+  }
   std::vector<std::string> names;
   if (!ListFolder(folder, names)) return PbuildError::kRemoveFolder;
   for (const std::string& name : names) {

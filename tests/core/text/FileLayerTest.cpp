@@ -3,10 +3,22 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "K7QBldCp932.h"
 #include "K7QTestSupport.h"
 
 namespace {
+
+// Names in a test folder, sorted (temporary files of the layer begin with a dot).
+std::vector<std::string> Listing(const CK7QTempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 TEST(Cp932Search, TrailBytesNeverMatch) {
   const std::string so = K7QSjis("ソ");  // 83 5C
@@ -94,7 +106,7 @@ TEST(RewriteInPlace, OldFileSurvivesAFailure) {
                                        }),
                CK7QBldFileException);
   EXPECT_EQ(K7QReadFile(path), "old");
-  EXPECT_FALSE(K7QFile::Exists(dir.File("macro.tmp")));
+  EXPECT_EQ(Listing(dir), (std::vector<std::string>{"macro.k7q"}));
   K7QFile::RewriteInPlace(path, dir.File("macro.tmp"), [](CK7QBldTextWriter& w) { w.Write("new\n"); });
   EXPECT_EQ(K7QReadFile(path), "new\r\n");
 }

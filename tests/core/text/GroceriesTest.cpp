@@ -5,6 +5,7 @@
 
 #include "K7QBldCp932.h"
 #include "K7QBldFile.h"
+#include "K7QFaultInjection.h"
 #include "K7QTestSupport.h"
 
 namespace {
@@ -131,8 +132,8 @@ TEST(UnescapeQuotesInFile, AFailedWriteKeepsTheOldFile) {
   CK7QTempDir dir;
   const std::string page = dir.File("page.htm");
   K7QWriteFile(page, "&quot;keep&quot;\r\n");
-  // The temporary name is taken by a folder: the rewrite cannot happen.
-  ASSERT_EQ(::mkdir(dir.File("page.tmp").c_str(), 0700), 0);
+  CK7QFaults faults;
+  faults.FailNth(K7QFile::Call::Write, 1, ENOSPC);
   EXPECT_FALSE(g.UnescapeQuotesInFile(page));
   EXPECT_EQ(K7QReadFile(page), "&quot;keep&quot;\r\n");
   ASSERT_EQ(ui.m_shown.size(), 1u);

@@ -74,4 +74,28 @@ TEST(Lock, AProfileFolderInUseIsReportedWithFolderAndHolder) {
   EXPECT_NE(std::string::npos, text.find("K7QBld, process " + std::to_string(::getpid())));
 }
 
+TEST(Lock, CommandsShareAFolderThatTheyKeepABuilderOutOf) {
+  CK7QTempDir dir;
+  CK7QScriptedUi ui;
+  CK7QBldGroceries groceries(ui);
+  const std::string path = CK7QBldLock::FolderLockPath(dir.Path());
+  {
+    CK7QBldLock first, second;
+    ASSERT_TRUE(first.LockProfileFolder(dir.Path(), "k7q", groceries, CK7QBldLock::Mode::Shared));
+    ASSERT_TRUE(second.LockProfileFolder(dir.Path(), "k7q", groceries, CK7QBldLock::Mode::Shared));
+    CK7QBldLock builder;
+    EXPECT_FALSE(builder.LockProfileFolder(dir.Path(), "K7QBld", groceries));
+    EXPECT_EQ(std::vector<unsigned>{kIdsProfileFolderInUse}, ui.Ids());
+    // The first to finish leaves the file to the one still at work.
+    first.Release();
+    EXPECT_TRUE(K7QFile::Exists(path));
+    EXPECT_EQ(CK7QBldLock::Result::Busy, builder.Acquire(path, "K7QBld"));
+  }
+  EXPECT_FALSE(K7QFile::Exists(path));
+  CK7QBldLock builder;
+  ASSERT_TRUE(builder.LockProfileFolder(dir.Path(), "K7QBld", groceries));
+  CK7QBldLock command;
+  EXPECT_EQ(CK7QBldLock::Result::Busy, command.Acquire(path, "k7q", CK7QBldLock::Mode::Shared));
+}
+
 }  // namespace
