@@ -359,7 +359,7 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
       {
         // The page is made anew from the macro; a converted page of an
         // earlier edit would stand for it on the next save.
-        K7QFile::Remove(CK7QBldGroceries::ChangeExtension(page, "htm", "cvt"));
+        K7QFile::Delete(CK7QBldGroceries::ChangeExtension(page, "htm", "cvt"));
         CK7QBldLineReader in(path);
         CK7QBldTextWriter out(page);
         std::string line;

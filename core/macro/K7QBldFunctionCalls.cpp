@@ -9,7 +9,8 @@
 namespace {
 
 // The page in its macro form: the converted page once the page editor has
-// run, else the page itself. "" when there is none.
+// run, else the page itself. "" when there is none; throws when that cannot
+// be told.
 std::string MacroForm(const std::string& page) {
   if (page.empty()) return {};
   const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
@@ -18,10 +19,9 @@ std::string MacroForm(const std::string& page) {
 }
 
 bool FileCalls(const std::string& page, std::string_view name) {
-  const std::string path = MacroForm(page);
-  if (path.empty()) return false;
   try {
-    return CK7QBldFunctionCalls::Calls(K7QFile::ReadAll(path), name);
+    const std::string path = MacroForm(page);
+    return !path.empty() && CK7QBldFunctionCalls::Calls(K7QFile::ReadAll(path), name);
   } catch (const CK7QBldFileException&) {
     return true;
   }

@@ -316,20 +316,18 @@ bool CMainFrame::EditPage(int itemCode, const QString& pagePath) {
   QString program = PageEditorProgram();
   if (program.isEmpty()) return false;
   const std::string page = K7QToPath(pagePath);
-  if (!pagePath.isEmpty() && K7QFile::Exists(page)) {
-    // The page becomes the editor's working copy; until a conversion of it
-    // succeeds, the macro keeps the page in macro form as its converted page,
-    // and that is what a save writes.
-    const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
-    if (!converted.empty() && !K7QFile::Exists(converted)) {
-      try {
-        K7QFile::CopyBinary(page, converted);
-      } catch (const CK7QBldFileException& e) {
-        m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
-        return false;
-      }
+  try {
+    if (!pagePath.isEmpty() && K7QFile::Exists(page)) {
+      // The page becomes the editor's working copy; until a conversion of it
+      // succeeds, the macro keeps the page in macro form as its converted page,
+      // and that is what a save writes.
+      const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
+      if (!converted.empty() && !K7QFile::Exists(converted)) K7QFile::CopyBinary(page, converted);
+      K7QPrepareForEditing(m_macro, page);
     }
-    K7QPrepareForEditing(m_macro, page);
+  } catch (const CK7QBldFileException& e) {
+    m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
   }
   auto process = std::make_unique<CK7QBldEditorProcess>();
   for (;;) {

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <cerrno>
 
 #include "K7QBldArtwork.h"
 #include "K7QBldContext.h"
@@ -295,10 +294,14 @@ bool CK7QBldFunction::ConfirmUncalled(std::size_t row) {
 
 bool CK7QBldFunction::DeletePageFiles(const std::string& page) {
   if (page.empty()) return true;
-  for (const std::string& path : {page, CK7QBldGroceries::ChangeExtension(page, "htm", "cvt")}) {
-    if (path.empty() || K7QFile::Remove(path)) continue;
-    m_context.groceries.ReportFileException(CK7QBldFileException::FromErrno(errno, path), __FILE__,
-                                            __LINE__);
+  try {
+    // A converted page left behind would be taken for the page of a new
+    // function of the same name.
+    K7QFile::Delete(page);
+    const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
+    if (!converted.empty()) K7QFile::Delete(converted);
+  } catch (const CK7QBldFileException& e) {
+    m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
     return false;
   }
   return true;
@@ -345,13 +348,11 @@ bool CK7QBldFunction::OnEditPage() {
   // One page editor at a time, as for the input and report pages.
   if (!m_frame.ConfirmPageEditorClosed(false)) return false;
   // A function the author has just added has no page yet: it starts empty.
-  if (!K7QFile::Exists(page)) {
-    try {
-      K7QFile::WriteAll(page, "");
-    } catch (const CK7QBldFileException& e) {
-      m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
-      return false;
-    }
+  try {
+    if (!K7QFile::Exists(page)) K7QFile::WriteAll(page, "");
+  } catch (const CK7QBldFileException& e) {
+    m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
   }
   const QString path = K7QFromPath(page);
   m_frame.CollapseSidePanel();

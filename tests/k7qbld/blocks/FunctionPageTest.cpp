@@ -13,6 +13,7 @@
 #include "K7QBldSelect.h"
 #include "K7QBldSettings.h"
 #include "K7QBlocksFixture.h"
+#include "K7QFaultInjection.h"
 
 namespace {
 
@@ -168,6 +169,57 @@ TEST_F(FunctionPageTest, DeletingACalledFunctionAsksNamingThePages) {
   page->Store();
   EXPECT_EQ(Macro().Functions().FindByName("PRODUCT_TABLE"), -1);
   EXPECT_EQ(Macro().Functions().GetCount(), 3);
+}
+
+TEST_F(FunctionPageTest, FileErrorsAreReportedAndNothingIsTakenForMissing) {
+  ConvertSampleReport();
+  CK7QBldFunction* page = FunctionPage();
+  ASSERT_NE(page, nullptr);
+  const std::string functionPage = Entry("DESCRIPTIONS")->page;
+  const auto stops = [this] {
+    int count = 0;
+    for (const auto& shown : m_f.ui.m_shown) count += shown.icon == K7QIcon::Stop ? 1 : 0;
+    return count;
+  };
+  {
+    // A page that cannot be removed keeps its row; the report names the file.
+    CK7QFaults faults;
+    faults.FailPath(K7QFile::Call::Unlink, functionPage, EACCES);
+    ASSERT_TRUE(page->SelectRow("DESCRIPTIONS"));
+    m_f.ui.m_answers = {kIdYes};  // the report page calls it
+    page->OnDelete();
+    EXPECT_TRUE(faults.Fired());
+  }
+  EXPECT_EQ(page->Rows().size(), 4u);
+  EXPECT_EQ(stops(), 1);
+  EXPECT_NE(m_f.ui.m_shown.back().text.find(K7QFile::FileName(functionPage)), std::string::npos);
+  EXPECT_TRUE(K7QFile::Exists(functionPage));
+
+  // A report page whose state cannot be read may call the function: asked.
+  Add(*page, "LONE", {});
+  m_f.ui.m_shown.clear();
+  {
+    CK7QFaults faults;
+    faults.FailPath(K7QFile::Call::Stat, "HTML_REPORT", EIO);
+    ASSERT_TRUE(page->SelectRow("LONE"));
+    m_f.ui.m_answers = {kIdNo};
+    page->OnDelete();
+  }
+  EXPECT_EQ(m_f.ui.Ids(), std::vector<unsigned>{63504});
+  EXPECT_EQ(page->Rows().size(), 5u);
+
+  // An author's page whose state cannot be read is not made anew, and no
+  // editor starts on it.
+  m_f.ui.m_shown.clear();
+  {
+    CK7QFaults faults;
+    faults.FailPath(K7QFile::Call::Stat, "_LONE.", EACCES);
+    ASSERT_TRUE(page->SelectRow("LONE"));
+    EXPECT_FALSE(page->OnEditPage());
+  }
+  EXPECT_EQ(stops(), 1);
+  EXPECT_FALSE(m_frame->PageEditorRunning());
+  EXPECT_FALSE(K7QFile::Exists(Entry("LONE")->page));
 }
 
 TEST_F(FunctionPageTest, TheStatementSheetStoresOnOkAndKeepsTheStatementOnCancel) {
