@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "K7QBldCampaignEntry.h"
 #include "K7QBldCp932.h"
 #include "K7QBldProfile.h"
 
@@ -426,15 +427,9 @@ bool CK7QBldSelectBuilder::IsNumber(std::string_view text) {
 
 bool CK7QBldSelectBuilder::IsDate(std::string_view text) {
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-  const std::string_view y = text.substr(0, 4), m = text.substr(5, 2), d = text.substr(8, 2);
-  if (!IsDigits(y) || !IsDigits(m) || !IsDigits(d)) return false;
-  const int year = std::stoi(std::string(y));
-  const int month = std::stoi(std::string(m));
-  const int day = std::stoi(std::string(d));
-  if (year < 1 || month < 1 || month > 12 || day < 1) return false;
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+  std::string digits;
+  digits.append(text.substr(0, 4)).append(text.substr(5, 2)).append(text.substr(8, 2));
+  return CK7QBldCampaignEntry::IsDate(digits);
 }
 
 void CK7QBldSelectBuilder::SetLastConnector(bool useOr) {

@@ -44,8 +44,9 @@ TEST(SqlCodeTableTest, TheTableGivesEachCodeItsTextAndAction) {
 
 TEST(SqlCodeTableTest, TextsWithColonsAndQuotesReadBackButSectionKeywordsDoNot) {
   // Written into a message section and read back, each text is the same item.
-  for (const std::string& text : std::vector<std::string>{"a: b", "say \"hi\"", "\"quoted\"",
-                                                          K7QSjis("該当データなし (100%)")}) {
+  for (const std::string& text :
+       std::vector<std::string>{"a: b", "say \"hi\"", "\"quoted\"", "\"", "a\"", ":",
+                                "x: \"y\": exit", K7QSjis("該当データなし (100%)")}) {
     std::string_view keyword;
     EXPECT_TRUE(CK7QBldSqlCodeTable::IsReadableText(text, keyword)) << text;
     CK7QBldMessageBlock written;
