@@ -136,6 +136,16 @@ TEST_F(FunctionPageTest, CommandsFollowTheKindOfTheSelectedFunction) {
   const QImage builderMade = page->List()->topLevelItem(0)->icon(0).pixmap(16).toImage();
   const QImage mine = page->List()->topLevelItem(4)->icon(0).pixmap(16).toImage();
   EXPECT_NE(builderMade, mine);
+  // The two columns share what the list shows, whatever the window's size.
+  for (const int width : {900, 1200}) {
+    m_frame->resize(width, 640);
+    m_frame->show();
+    QApplication::processEvents();
+    const int half = page->List()->viewport()->width() / 2 - 2;
+    EXPECT_GT(half, 150) << width;
+    EXPECT_EQ(page->List()->columnWidth(0), half) << width;
+    EXPECT_GE(page->List()->columnWidth(1), half) << width;  // the last one fills the rest
+  }
 }
 
 TEST_F(FunctionPageTest, DeletingACalledFunctionAsksNamingThePages) {
