@@ -329,6 +329,10 @@ bool CMainFrame::EditPage(int itemCode, const QString& pagePath) {
     m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
     return false;
   }
+  // Taken before the editor starts: an editor quicker than this process
+  // would otherwise have saved already, and its change would go unseen.
+  long long size = 0, time = 0;
+  if (!K7QFile::Status(page, size, time)) size = 0;
   auto process = std::make_unique<CK7QBldEditorProcess>();
   for (;;) {
     const QString commandLine = QStringLiteral("\"%1\" \"%2\"").arg(program, pagePath);
@@ -339,7 +343,8 @@ bool CMainFrame::EditPage(int itemCode, const QString& pagePath) {
   m_pageEditor = std::move(process);
   m_editedItemCode = itemCode;
   m_editedPage = pagePath;
-  if (!K7QFile::Status(page, m_pageSize, m_pageTime)) m_pageSize = 0;
+  m_pageSize = size;
+  m_pageTime = time;
   if (!m_pageTimerId) m_pageTimerId = startTimer(kPollMs);
   return true;
 }
@@ -364,13 +369,14 @@ bool CMainFrame::ViewPageText(const QString& pagePath, const QString& title) {
       K7QBldSettings::Value(K7QBldSettings::kFilePath, QStringLiteral("EditorPath"));
   const QString commandLine = QStringLiteral("\"%1\" \"%2\" -t %3").arg(editor, pagePath, title);
   PageTextEditor watched;
+  watched.page = pagePath;
+  // Before the start, as for the page editor.
+  if (!K7QFile::Status(K7QToPath(pagePath), watched.size, watched.time)) watched.size = 0;
   watched.process = std::make_unique<CK7QBldEditorProcess>();
   if (!watched.process->Start(commandLine)) {
     m_context.Ui().Message(kIdsCannotStartEditor, K7QIcon::Stop);
     return false;
   }
-  watched.page = pagePath;
-  if (!K7QFile::Status(K7QToPath(pagePath), watched.size, watched.time)) watched.size = 0;
   m_pageTextEditors.push_back(std::move(watched));
   if (!m_macroTimerId) m_macroTimerId = startTimer(kPollMs);
   return true;
