@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "K7QBldBlockScreens.h"
+#include "K7QBldDBSheet.h"
 #include "K7QBldDoc.h"
 #include "K7QBldFormView.h"
 #include "K7QBldGuiUi.h"
@@ -255,6 +256,10 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
     ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-%1").arg(QLatin1String(name)));
   }
   ok &= K7QSaveBlockScreenshots(*m_context, *m_mainFrame, m_mainFrame.get(), save);
+  if (CK7QBldDBSheet* sheet = m_mainFrame->FormView().DatabaseSheet()) {
+    m_mainFrame->FormView().SelectItem(4, true);
+    ok &= sheet->TakeScreenshots(save);
+  }
   CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
                      QString::fromStdString(m_language.Text("about.text")));
   ok &= save(&about, QStringLiteral("K7QBld-about"));

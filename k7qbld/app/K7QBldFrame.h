@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <string>
 
 class CK7QBldMacro;
@@ -41,6 +42,10 @@ class IK7QBldFrame {
   virtual void ExpandSidePanel() = 0;
   // The document's Save As (the final guide page's OK).
   virtual void SaveAs() = 0;
+  // The colour of the fragments the database sheet's pages make (0xRRGGBB),
+  // one for all of them; black until the author picks another.
+  virtual std::uint32_t SharedColor() const = 0;
+  virtual void SetSharedColor(std::uint32_t color) = 0;
 };
 
 // A page of the form view that edits rows of the macro in a list of its own

@@ -24,6 +24,7 @@
 #include "K7QBldFile.h"
 #include "K7QBldFormView.h"
 #include "K7QBldPageEditing.h"
+#include "K7QBldPreview.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ constexpr unsigned kIdsConversionFailed = 62374;
 constexpr unsigned kIdsPageEditorStillOpen = 63103;
 constexpr unsigned kIdsEditedPageKept = 63108;
 constexpr int kIdAppAbout = 57664;
+// The object tree's item of the input page.
+constexpr int kInputItem = 11;
 constexpr int kIdAppExit = 57665;
 
 // The App Paths entry of the page editor: a group per program, holding the
@@ -50,6 +53,7 @@ CMainFrame::CMainFrame(CK7QBldContext& context, QWidget* parent)
   m_document = new CK7QBldDoc(context, *this);
   m_formView = new CK7QBldFormView(context, *this);
   setCentralWidget(m_formView);
+  m_preview = std::make_unique<CK7QBldPreview>(context, *this);
   CreateActions();
   m_context.groceriesUi.SetMainWindow(this);
   m_context.groceriesUi.SetModifiedHandler([this] { SetDocumentModified(); });
@@ -63,7 +67,8 @@ CMainFrame::CMainFrame(CK7QBldContext& context, QWidget* parent)
 }
 
 // The editors are detached programs: they run on when the window goes.
-CMainFrame::~CMainFrame() = default;
+// The database sheet points into the macro's profile: it goes first.
+CMainFrame::~CMainFrame() { m_formView->DestroyDatabaseSheet(); }
 
 QAction* CMainFrame::AddAction(int id, const char* key, const char* fallback,
                                std::function<void()> handler) {
@@ -105,6 +110,10 @@ void CMainFrame::CreateActions() {
   view->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
   AddAction(CK7QBldDoc::kIdWriteConvertedCopy, "menu.file.export", "&Write Converted Copy...",
             [&doc] { doc.OnWriteConvertedCopy(); });
+  QAction* preview = AddAction(CK7QBldPreview::kIdPreview, "menu.file.preview",
+                               "Pre&view in Browser", [this] { m_preview->Show(); });
+  preview->setShortcut(Qt::Key_F5);
+  preview->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i) {
     AddAction(CK7QBldDoc::kIdFileMru1 + i, "menu.file.recent", "Recent File",
               [&doc, i] { doc.OnFileMru(i + 1); });
@@ -119,7 +128,7 @@ void CMainFrame::CreateActions() {
   QMenu* file = menuBar()->addMenu(m_context.Text("menu.file", "&File"));
   file->addActions({fileNew, fileOpen, fileSave, Action(CK7QBldDoc::kIdFileSaveAs)});
   file->addSeparator();
-  file->addActions({profile, view, Action(CK7QBldDoc::kIdWriteConvertedCopy)});
+  file->addActions({profile, view, preview, Action(CK7QBldDoc::kIdWriteConvertedCopy)});
   file->addSeparator();
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i)
     file->addAction(Action(CK7QBldDoc::kIdFileMru1 + i));
@@ -133,7 +142,7 @@ void CMainFrame::CreateActions() {
   tools->setObjectName(QStringLiteral("128"));
   tools->addActions({fileNew, fileOpen, fileSave});
   tools->addSeparator();
-  tools->addActions({profile, view});
+  tools->addActions({profile, view, preview});
   tools->addSeparator();
   tools->addAction(about);
   viewMenu->addAction(tools->toggleViewAction());
@@ -149,6 +158,7 @@ void CMainFrame::UpdateCommandStates() {
   const bool hasFile = m_document->HasFile();
   Action(CK7QBldDoc::kIdEditMacroText)->setEnabled(hasFile);
   Action(CK7QBldDoc::kIdWriteConvertedCopy)->setEnabled(hasFile);
+  Action(CK7QBldPreview::kIdPreview)->setEnabled(m_macro.Profile().IsLoaded());
   const QStringList recent = m_document->RecentList();
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i) {
     QAction* mru = Action(CK7QBldDoc::kIdFileMru1 + i);
@@ -244,6 +254,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
   K7QBldSettings::SetValue(K7QBldSettings::kSettings, QStringLiteral("WindowPos"),
                            K7QBldSettings::FormatWindowPos(CurrentPlacement()));
+  m_preview->Stop();
   m_document->OnCloseDocument();
   QMainWindow::closeEvent(event);
 }
@@ -441,20 +452,28 @@ void CMainFrame::FinishPageEdit(bool reselect) {
   // the function list, and the page then shows the list as converted: a
   // page still holding the old list would store it over the new one.
   m_formView->StoreCurrentPage();
-  ConvertEditedPage();
+  const bool converted = ConvertEditedPage();
   m_formView->Refresh();
   if (reselect) m_formView->SelectItem(m_editedItemCode, true);
-  if (PageChangedSince(m_editedPage, m_pageSize, m_pageTime)) SetDocumentModified();
+  if (!PageChangedSince(m_editedPage, m_pageSize, m_pageTime)) return;
+  SetDocumentModified();
+  // A page the author changed may be looked at in the browser at once
+  // (not while the macro is on its way out).
+  // A function's own page shows where the report calls it.
+  if (converted && reselect)
+    m_preview->OfferAfterConversion(m_editedItemCode == kInputItem ? CK7QBldPreview::Page::Input
+                                                                   : CK7QBldPreview::Page::Report);
 }
 
-void CMainFrame::ConvertEditedPage() {
-  if (K7QConvertAfterEditing(m_macro, K7QToPath(m_editedPage))) return;
+bool CMainFrame::ConvertEditedPage() {
+  if (K7QConvertAfterEditing(m_macro, K7QToPath(m_editedPage))) return true;
   // The edited page stays for another try; the macro keeps its last good form.
   IK7QBldUserInterface& ui = m_context.Ui();
   ui.Prompt(kIdsConversionFailed,
             ui.String(kIdsConversionFailed) + "\n\n" + ui.String(kIdsEditedPageKept) + "\n" +
                 K7QToPath(m_editedPage),
             K7QIcon::Stop, K7QButtons::Ok);
+  return false;
 }
 
 bool CMainFrame::CopyLargeObjectFiles(const QString& pagePath) {

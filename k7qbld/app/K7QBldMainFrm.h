@@ -15,6 +15,7 @@
 class CK7QBldDoc;
 class CK7QBldEditorProcess;
 class CK7QBldFormView;
+class CK7QBldPreview;
 class QAction;
 struct CK7QBldContext;
 
@@ -39,6 +40,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   CK7QBldDoc& Document() { return *m_document; }
   CK7QBldFormView& FormView() { return *m_formView; }
   CK7QBldContext& Context() { return m_context; }
+  CK7QBldPreview& Preview() { return *m_preview; }
 
   // Applies the stored placement when it is valid, moved onto the visible
   // screen; a show command other than normal requested by the caller
@@ -87,6 +89,8 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   std::string MacroTitle() const override;
   QString DocumentTitle() const override;
   void SaveAs() override;
+  std::uint32_t SharedColor() const override { return m_sharedColor; }
+  void SetSharedColor(std::uint32_t color) override { m_sharedColor = color & 0xFFFFFF; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -95,7 +99,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
  private:
   void CreateActions();
   QAction* AddAction(int id, const char* key, const char* fallback, std::function<void()> handler);
-  void ConvertEditedPage();
+  bool ConvertEditedPage();
   // The page editor has ended: the side panel comes back and the page is converted.
   void FinishPageEdit(bool reselect);
   bool PageChangedSince(const QString& path, long long size, long long mtime) const;
@@ -106,6 +110,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   CK7QBldMacro m_macro;
   CK7QBldDoc* m_document = nullptr;
   CK7QBldFormView* m_formView = nullptr;
+  std::unique_ptr<CK7QBldPreview> m_preview;
   std::map<int, QAction*> m_actions;
 
   // The page editor and what it is editing.
@@ -130,4 +135,5 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   int m_pageTimerId = 0;
   int m_macroTimerId = 0;
   int m_takenWidth = 0;
+  std::uint32_t m_sharedColor = 0;
 };
