@@ -13,8 +13,10 @@
 #include "K7QBldDBSheet.h"
 #include "K7QBldDoc.h"
 #include "K7QBldFrame.h"
+#include "K7QBldFunction.h"
 #include "K7QBldGuidePage.h"
 #include "K7QBldMainFrm.h"
+#include "K7QBldMessage.h"
 #include "K7QBldPageDialog.h"
 #include "K7QBldVariable.h"
 
@@ -163,6 +165,11 @@ QWidget* CK7QBldFormView::MakePanel(int code) {
       return new CK7QBldPageDialog(m_context, m_frame, kHtmlInput, code, m_placement);
     case 4:
       return new CK7QBldPageDialog(m_context, m_frame, kHtmlReport, code, m_placement);
+    case 7:
+      return new CK7QBldFunction(m_context, m_frame, m_placement);
+    case 10:
+      return new CK7QBldMessage(m_context, m_frame.Macro().Messages(), CK7QBldMessage::kModeReport,
+                                m_placement);
     default:
       return MakeLaterPanel(code);
   }

@@ -29,6 +29,12 @@ class IK7QBldFrame {
   virtual bool ConfirmPageEditorClosed(bool macroGoes) = 0;
   // Starts the macro text editor on `macroPath` with `title` as its window title.
   virtual bool ViewMacro(const QString& macroPath, const QString& title) = 0;
+  // Starts the macro text editor on a working page of the macro (a
+  // builder-made function's page); when it ends having changed the page,
+  // the document is marked modified.
+  virtual bool ViewPageText(const QString& pagePath, const QString& title) = 0;
+  // A page editor was started and its end not handled yet.
+  virtual bool PageEditorRunning() const = 0;
   // Copies the profile's large-object files next to the page.
   virtual bool CopyLargeObjectFiles(const QString& pagePath) = 0;
   // Hides the tree side of the form view (before the page editor starts) and back.
