@@ -12,7 +12,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 plaunch"));
 
   auto* icon = new QLabel(this);
-  icon->setPixmap(PlaunchArtwork::ApplicationIcon().pixmap(64, 64, devicePixelRatioF()));
+  icon->setPixmap(PlaunchArtwork::ApplicationIcon().pixmap(QSize(64, 64), devicePixelRatioF()));
   icon->setAlignment(Qt::AlignTop);
 
   auto* text = new QVBoxLayout;

@@ -1,6 +1,7 @@
 #include "K7QBldSchemaCheck.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <set>
 #include <tuple>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <iterator>
 
 #include "K7QBldCp932.h"
 #include "K7QBldProfileColumn.h"

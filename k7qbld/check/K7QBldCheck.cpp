@@ -12,6 +12,8 @@
 #include "K7QBldContext.h"
 #include "K7QBldDoc.h"
 #include "K7QBldFile.h"
+#include "K7QBldFormView.h"
+#include "K7QBldMacro.h"
 #include "K7QBldMainFrm.h"
 #include "K7QBldProfile.h"
 

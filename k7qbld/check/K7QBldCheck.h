@@ -34,8 +34,8 @@ class CK7QBldCheck {
 
   CK7QBldCheck(CK7QBldContext& context, CMainFrame& frame) : m_context(context), m_frame(frame) {}
 
-  // False (reported) when no profile is open, or the new profile or the
-  // copy cannot be read; the findings otherwise, shown unless `show` is false.
+  // The findings of the open macro against `freshProfile`; false (reported)
+  // when no profile is open, or the new profile or the copy cannot be read.
   bool Run(const QString& freshProfile, std::vector<K7QCheckFinding>& findings);
   // The command: asks for the profile, runs and shows the list.
   void OnCheck();

@@ -37,7 +37,7 @@ class CDataSources {
   std::string m_old;
 };
 
-int Run(const std::string& command) {
+int RunShell(const std::string& command) {
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -63,6 +63,7 @@ TEST(CheckCli, ASchemaChangeListsExactlyWhatItBroke) {
   CDataSources sources(dir.File("odbc.ini"));
 
   std::string error;
+  std::filesystem::create_directory(dir.File("made"));
   const CSampleMacro sample = MakeSampleMacro(dir.File("made"), "K7QCheckShop", "k7q", "", error);
   ASSERT_FALSE(sample.macro.empty()) << error;
   // Against the profile it was made with nothing is broken.
@@ -81,13 +82,13 @@ TEST(CheckCli, ASchemaChangeListsExactlyWhatItBroke) {
                "DROP TABLE products\n"
                "ALTER TABLE products_new RENAME TO products\n"
                "DROP TABLE customers\n");
-  ASSERT_EQ(Run("isql -b K7QCheckShop k7q '' <'" + dir.File("change.sql") + "' >'" +
-                dir.File("isql.out") + "' 2>&1"),
+  ASSERT_EQ(RunShell("isql -b K7QCheckShop k7q '' <'" + dir.File("change.sql") + "' >'" +
+                     dir.File("isql.out") + "' 2>&1"),
             0)
       << K7QReadFile(dir.File("isql.out"));
-  const int made = Run(std::string("'") + K7Q_BIN_DIR +
-                       "/pbuild_odbc' --dsn K7QCheckShop --user k7q --password '' --folder '" +
-                       dir.File("fresh") + "' >/dev/null 2>'" + dir.File("pbuild.err") + "'");
+  const int made = RunShell(std::string("'") + K7Q_BIN_DIR +
+                            "/pbuild_odbc' --dsn K7QCheckShop --user k7q --password '' --folder '" +
+                            dir.File("fresh") + "' >/dev/null 2>'" + dir.File("pbuild.err") + "'");
   // 3: made, with the sample's over-long names left out as always.
   ASSERT_TRUE(made == 0 || made == 3) << K7QReadFile(dir.File("pbuild.err"));
 

@@ -11,7 +11,11 @@ mode=$1
 build=$(cd "$2" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/k7q-install.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-fail() { echo "install_test: $*" >&2; exit 1; }
+fail() {
+  echo "install_test: $mode: $*" >&2
+  [ ! -s "$work/programs.err" ] || { echo "what the programs said:" >&2; tail -n 40 "$work/programs.err" >&2; }
+  exit 1
+}
 
 case "$mode" in
   install)
@@ -72,8 +76,8 @@ home=$work/home
 mkdir -p "$home"
 export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share \
   XDG_STATE_HOME=$home/.local/state XDG_CACHE_HOME=$home/.cache QT_QPA_PLATFORM=offscreen \
-  LANG=C.UTF-8 LC_ALL=C.UTF-8
-unset XDG_RUNTIME_DIR
+  XDG_RUNTIME_DIR=$home/runtime LANG=C.UTF-8 LC_ALL=C.UTF-8
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
 printf '[K7QInstalled]\nDriver=SQLite3\nDatabase=%s\nNoCreat=1\n' "$share/tovra/sample/shop.db" >"$work/odbc.ini"
 export ODBCINI=$work/odbc.ini
 
@@ -91,11 +95,11 @@ for entry in K7QBld K7QBldEditor plaunch; do
   grep -q "^Exec=$entry\b" "$share/applications/$entry.desktop" || fail "$entry.desktop starts another program"
 done
 cp -r "$share/mime" "$work/mime"
-update-mime-database "$work/mime"
+update-mime-database "$work/mime" >/dev/null
 grep -qx 'application/x-k7q-macro:\*\.k7q' <(cut -d: -f2,3 "$work/mime/globs2") || fail "*.k7q has no file type"
 grep -qx 'application/x-k7q-profile:\*\.k7q_pro' <(cut -d: -f2,3 "$work/mime/globs2") || fail "*.k7q_pro has no file type"
 cp -r "$share/applications" "$work/applications"
-update-desktop-database "$work/applications"
+update-desktop-database "$work/applications" >/dev/null
 grep -qx 'application/x-k7q-macro=K7QBld.desktop;K7QBldEditor.desktop;' "$work/applications/mimeinfo.cache" \
   || grep -qx 'application/x-k7q-macro=K7QBldEditor.desktop;K7QBld.desktop;' "$work/applications/mimeinfo.cache" \
   || fail "macros do not open in the builder: $(cat "$work/applications/mimeinfo.cache")"
@@ -135,12 +139,12 @@ macro=$(dirname "$profile")/shop.k7q
 
 shots=$work/shots
 # The builder opens the macro from the desktop (the macro alone: its profile is beside it).
-"$bin/K7QBld" "$macro" --screenshots "$shots" en || fail "K7QBld did not start"
+"$bin/K7QBld" "$macro" --screenshots "$shots" en 2>>"$work/programs.err" || fail "K7QBld did not start"
 [ -s "$shots/K7QBld-main-en.png" ] || fail "K7QBld showed no window"
 printf '%%DEFINE{\r\n%%}\r\n' >"$work/edit.k7q"
-"$bin/K7QBldEditor" --screenshots "$shots" en "$work/edit.k7q" || fail "K7QBldEditor did not start"
-"$bin/plaunch" --screenshots "$shots" en || fail "plaunch did not start"
-"$bin/pbuild_vq5" --screenshots "$shots" en >/dev/null || fail "pbuild_vq5 did not start"
+"$bin/K7QBldEditor" --screenshots "$shots" en "$work/edit.k7q" 2>>"$work/programs.err" || fail "K7QBldEditor did not start"
+"$bin/plaunch" --screenshots "$shots" en 2>>"$work/programs.err" || fail "plaunch did not start"
+"$bin/pbuild_vq5" --screenshots "$shots" en >/dev/null 2>>"$work/programs.err" || fail "pbuild_vq5 did not start"
 for shot in K7QBldEditor-en plaunch-en pbuild-before-en pbuild-after-en; do
   [ -s "$shots/$shot.png" ] || fail "no window $shot: $(ls "$shots")"
 done
