@@ -10,6 +10,7 @@
 #include "K7QBldWorkFolder.h"
 #include "K7QCommand.h"
 #include "K7QConsoleUi.h"
+#include "K7QProgramInfo.h"
 
 std::vector<K7QCommand>& K7QCommands() {
   static std::vector<K7QCommand> commands;
@@ -60,6 +61,7 @@ static void PrintUsage(std::FILE* out) {
 }
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) return K7QAnswerInfo(2, argv, "k7q", "");
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? kExitUsage : kExitOk;

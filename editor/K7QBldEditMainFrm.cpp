@@ -7,12 +7,9 @@
 #include <QFileDialog>
 #include <QMenuBar>
 
+#include "K7QBldEditArtwork.h"
 #include "K7QBldEditDoc.h"
 #include "K7QBldFindDialog.h"
-
-// The resources sit in a static library; the linker keeps them only when
-// something refers to them.
-static void InitEditorResources() { Q_INIT_RESOURCE(editor); }
 
 namespace {
 const char kAppTitle[] = "K7QBldEditor";
@@ -28,9 +25,8 @@ CMainFrame::CMainFrame(const QString& title, K7QEditPrompt prompt, QWidget* pare
       m_prompt(std::move(prompt)),
       m_view(new CK7QBldEditView(this)),
       m_doc(new CK7QBldEditDoc(m_view, this)) {
-  InitEditorResources();
   setCentralWidget(m_view);
-  setWindowIcon(QIcon(QStringLiteral(":/editor/K7QBldEditor.png")));
+  setWindowIcon(K7QBldEditArtwork::ApplicationIcon());
   CreateMenus();
   connect(m_view->document(), &QTextDocument::modificationChanged, this,
           &QWidget::setWindowModified);

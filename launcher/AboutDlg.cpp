@@ -5,12 +5,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "PlaunchArtwork.h"
+
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("100"));
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 plaunch"));
 
   auto* icon = new QLabel(this);
-  icon->setPixmap(QPixmap(QStringLiteral(":/launcher/plaunch.png")));
+  icon->setPixmap(PlaunchArtwork::ApplicationIcon().pixmap(QSize(64, 64), devicePixelRatioF()));
   icon->setAlignment(Qt::AlignTop);
 
   auto* text = new QVBoxLayout;

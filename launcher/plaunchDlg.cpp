@@ -14,10 +14,7 @@
 #include <QVBoxLayout>
 
 #include "AboutDlg.h"
-
-// The resources sit in a static library; the linker keeps them only when
-// something refers to them.
-static void InitLauncherResources() { Q_INIT_RESOURCE(launcher); }
+#include "PlaunchArtwork.h"
 
 namespace {
 // String 101: the About entry.
@@ -28,14 +25,13 @@ QString Id(int id) { return QString::number(id); }
 
 CPlaunchDlg::CPlaunchDlg(QWidget* parent)
     : QDialog(parent), m_programFolder(QCoreApplication::applicationDirPath()) {
-  InitLauncherResources();
   setObjectName(QStringLiteral("102"));
   setWindowTitle(QStringLiteral("ﾌﾟﾛﾌｧｲﾙ作成ﾂｰﾙ"));
-  setWindowIcon(QIcon(QStringLiteral(":/launcher/plaunch.png")));
+  setWindowIcon(PlaunchArtwork::ApplicationIcon());
 
   auto* picture = new QLabel(this);
   picture->setObjectName(QStringLiteral("129"));
-  picture->setPixmap(QPixmap(QStringLiteral(":/launcher/plaunch129.png")));
+  picture->setPixmap(PlaunchArtwork::Picture(devicePixelRatioF()));
   picture->setAlignment(Qt::AlignTop);
 
   auto* title = new QLabel(QStringLiteral("プロファイル作成ツール"), this);

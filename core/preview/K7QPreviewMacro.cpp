@@ -309,6 +309,7 @@ CK7QPreviewMacro::CParser::Stop CK7QPreviewMacro::CParser::ParseNodes(K7QPreview
         flush();
         CK7QPreviewNode node;
         node.kind = CK7QPreviewNode::Kind::Variable;
+        node.offset = start;
         node.text = std::string(name);
         node.key = Upper(name);
         out.push_back(std::move(node));
@@ -375,6 +376,7 @@ bool CK7QPreviewMacro::CParser::ParseCall(K7QPreviewNodes& out, std::string& pen
   if (close == std::string_view::npos) return false;
   CK7QPreviewNode node;
   node.kind = CK7QPreviewNode::Kind::Call;
+  node.offset = start;
   node.text = std::string(name);
   node.args = SplitArgs(m_text.substr(open + 1, close - open - 1));
   std::size_t lineStart = 0;
@@ -579,6 +581,7 @@ void CK7QPreviewMacro::CParser::ParseFunction(std::size_t percent) {
     m_pos = stop;
     return;
   }
+  function.offset = percent;
   function.kind = std::string(Trim(m_text.substr(open + 1, close - open - 1)));
   function.name = std::string(Trim(m_text.substr(close + 1, paren - close - 1)));
   function.params = std::string(Trim(m_text.substr(paren + 1, paramsEnd - paren - 1)));

@@ -40,6 +40,9 @@ struct CK7QPreviewNode {
   K7QPreviewNodes then;
   K7QPreviewNodes otherwise;
   bool closed = true;  // If: its %ENDIF was found
+  // Call and Variable: where the construct starts in the text that was
+  // read (for a whole macro, its byte offset in the file).
+  std::size_t offset = 0;
 };
 
 // One argument of a call as written, and its text read as macro text.
@@ -68,6 +71,7 @@ struct CK7QPreviewFunction {
   K7QPreviewNodes header;
   K7QPreviewNodes row;
   K7QPreviewNodes footer;
+  std::size_t offset = 0;  // where its %FUNCTION starts in the macro
 };
 
 struct CK7QPreviewSection {

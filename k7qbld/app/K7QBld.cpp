@@ -58,6 +58,9 @@ CK7QBldCommandLine CK7QBldCommandLine::Parse(const QStringList& arguments) {
       if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1String("--"))) {
         line.screenshotSuffix = arguments[++i];
       }
+    } else if (a.endsWith(QLatin1String(".k7q_pro")) && line.profile.isEmpty()) {
+      // A profile opened from the desktop (its file type's entry passes the file alone).
+      line.profile = a;
     } else if (a.startsWith(QLatin1String("--")) || !line.macro.isEmpty()) {
       line.valid = false;
       line.error = QStringLiteral("unexpected argument: %1").arg(a);
@@ -67,6 +70,12 @@ CK7QBldCommandLine CK7QBldCommandLine::Parse(const QStringList& arguments) {
     }
   }
   return line;
+}
+
+QString CK7QBldCommandLine::ProfileBeside(const QString& macro) {
+  const QFileInfoList profiles = QFileInfo(macro).absoluteDir().entryInfoList(
+      {QStringLiteral("*.k7q_pro")}, QDir::Files | QDir::Readable);
+  return profiles.size() == 1 ? profiles.front().absoluteFilePath() : QString();
 }
 
 CK7QBldApp::CK7QBldApp(Options options) : m_options(std::move(options)) {
@@ -152,6 +161,12 @@ bool CK7QBldApp::InitInstance(const QStringList& arguments) {
       ReportStartFailure(kIdsCommandLineFile, m_commandLine.profile, false);
       return false;
     }
+  } else if (const QString beside = m_commandLine.macro.isEmpty()
+                                        ? QString()
+                                        : CK7QBldCommandLine::ProfileBeside(m_commandLine.macro);
+             !beside.isEmpty()) {
+    // A macro opened from the desktop comes with the profile it was made with.
+    document.OpenProfile(beside);
   } else {
     // The profile of the last session comes back, so that a recent macro
     // opens without Open Profile first.

@@ -27,13 +27,17 @@ class QTimer;
 // What the builder's command line asks for.
 struct CK7QBldCommandLine {
   QString macro;          // a macro file to open
-  QString profile;        // --profile PROFILE: a profile to open first
+  QString profile;        // --profile PROFILE, or a file named *.k7q_pro: a profile to open first
   QString screenshotDir;  // --screenshots DIR SUFFIX: write PNGs of the windows and end
   QString screenshotSuffix;
   bool valid = true;
   QString error;
 
   static CK7QBldCommandLine Parse(const QStringList& arguments);  // without the program name
+  // The profile a macro opened from the desktop goes with: the one profile
+  // in the macro's folder (where the builder keeps a macro's working files),
+  // or "" when there is none or more than one.
+  static QString ProfileBeside(const QString& macro);
 };
 
 // The application object: start-up in order (language library, single

@@ -1,6 +1,7 @@
 #include "K7QBldArtwork.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,8 +19,10 @@ void PaintEmblem(QPainter& p, const QRectF& box) {
     const QRectF body(box.left() + w * 0.05, box.top() + h * (0.18 + i * 0.2), w * 0.55, h * 0.22);
     p.setBrush(QColor(0x4f, 0x7c, 0xc2).lighter(100 + i * 15));
     p.drawRect(body.adjusted(0, body.height() / 2, 0, 0));
-    p.drawEllipse(QRectF(body.left(), body.top() + body.height() / 4, body.width(), body.height() / 2));
-    p.drawEllipse(QRectF(body.left(), body.bottom() - body.height() / 4, body.width(), body.height() / 2));
+    p.drawEllipse(
+        QRectF(body.left(), body.top() + body.height() / 4, body.width(), body.height() / 2));
+    p.drawEllipse(
+        QRectF(body.left(), body.bottom() - body.height() / 4, body.width(), body.height() / 2));
   }
   const QRectF page(box.left() + w * 0.45, box.top() + h * 0.35, w * 0.5, h * 0.6);
   p.setBrush(Qt::white);
@@ -32,16 +35,49 @@ void PaintEmblem(QPainter& p, const QRectF& box) {
   }
 }
 
+// A pixmap of `width` x `height` logical pixels at the highest pixel ratio
+// of the screens, painted in logical coordinates.
+QPixmap ScreenPixmap(int width, int height) {
+  const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+  QPixmap pixmap(QSize(width, height) * ratio);
+  pixmap.setDevicePixelRatio(ratio);
+  return pixmap;
+}
+
+// An icon with a picture for each size a desktop asks for.
+template <typename Paint>
+QIcon SizedIcon(Paint paint, std::initializer_list<int> sizes) {
+  QIcon icon;
+  for (int size : sizes) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Painted in 16-pixel coordinates, scaled up.
+    p.scale(size / 16.0, size / 16.0);
+    paint(p);
+    p.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
 }  // namespace
 
+void PaintIcon(QPainter& p, const QRectF& box) {
+  p.setRenderHint(QPainter::Antialiasing);
+  PaintEmblem(
+      p, QRectF(box.left() + box.width() / 32, box.top(), box.width() * 15 / 16, box.height()));
+}
+
 QPixmap Splash() {
-  QPixmap pixmap(420, 240);
+  QPixmap pixmap = ScreenPixmap(420, 240);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient g(0, 0, 0, pixmap.height());
+  QLinearGradient g(0, 0, 0, 240);
   g.setColorAt(0, QColor(0xf4, 0xf7, 0xfc));
   g.setColorAt(1, QColor(0xc9, 0xd8, 0xf0));
-  p.fillRect(pixmap.rect(), g);
+  p.fillRect(QRectF(0, 0, 420, 240), g);
   PaintEmblem(p, QRectF(24, 40, 150, 160));
   p.setPen(QColor(0x1d, 0x2b, 0x45));
   QFont title(QStringLiteral("Sans"), 30, QFont::Bold);
@@ -57,31 +93,28 @@ QPixmap Splash() {
 }
 
 QPixmap Banner(int width, int height) {
-  QPixmap pixmap(width, height);
+  QPixmap pixmap = ScreenPixmap(width, height);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient g(0, 0, 0, height);
   g.setColorAt(0, QColor(0x4f, 0x7c, 0xc2));
   g.setColorAt(1, QColor(0x1d, 0x2b, 0x45));
-  p.fillRect(pixmap.rect(), g);
+  p.fillRect(QRectF(0, 0, width, height), g);
   PaintEmblem(p, QRectF(width * 0.1, height * 0.05, width * 0.8, width * 0.8));
   return pixmap;
 }
 
 QIcon ApplicationIcon() {
-  QPixmap pixmap(64, 64);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  PaintEmblem(p, QRectF(2, 0, 60, 64));
-  return QIcon(pixmap);
+  return SizedIcon([](QPainter& p) { PaintIcon(p, QRectF(0, 0, 16, 16)); },
+                   {16, 24, 32, 48, 64, 128, 256});
 }
 
 QIcon TreeIcon(TreeImage image) {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
+  // 16 pixels, and 32 for a screen scaled by 2.
+  return SizedIcon([image](QPainter& p) { PaintTreeImage(p, image); }, {16, 32});
+}
+
+void PaintTreeImage(QPainter& p, TreeImage image) {
   const QColor ink(0x2b, 0x3a, 0x55);
   p.setPen(QPen(ink, 1));
   switch (image) {
@@ -90,7 +123,8 @@ QIcon TreeIcon(TreeImage image) {
       break;
     case kImageGuide:  // a signpost
       p.setBrush(QColor(0xf0, 0xb4, 0x29));
-      p.drawPolygon(QPolygonF({QPointF(2, 3), QPointF(11, 3), QPointF(14, 6), QPointF(11, 9), QPointF(2, 9)}));
+      p.drawPolygon(QPolygonF(
+          {QPointF(2, 3), QPointF(11, 3), QPointF(14, 6), QPointF(11, 9), QPointF(2, 9)}));
       p.drawLine(QPointF(5, 9), QPointF(5, 15));
       break;
     case kImageFolder:
@@ -135,7 +169,6 @@ QIcon TreeIcon(TreeImage image) {
       p.drawPolyline(QPolygonF({QPointF(2, 8), QPointF(6, 13), QPointF(14, 3)}));
       break;
   }
-  return QIcon(pixmap);
 }
 
 }  // namespace K7QBldArtwork

@@ -46,6 +46,14 @@ QString FolderOf(const QString& path) {
   return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
 }
 
+// Profiles live in the user's data folder (where the profile creator makes
+// them): a dialog for a profile starts at the last one's folder while it is
+// there, else at the data folder.
+QString ProfileStart(const QString& lastProfile) {
+  const QString folder = FolderOf(lastProfile);
+  return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : K7QBldSettings::UserDataFolder();
+}
+
 // Known not to exist (ENOENT), as opposed to "cannot tell".
 bool IsGone(const QString& path) {
   std::error_code ec;
@@ -78,12 +86,15 @@ QString CK7QBldDoc::StartOf(FileDialog kind) const {
   switch (kind) {
     case FileDialog::OpenMacro:
       if (!Path().isEmpty()) return FolderOf(Path());
-      return profileFolder.isEmpty() ? FolderOf(lastProfile) : profileFolder;
+      return profileFolder.isEmpty() ? ProfileStart(lastProfile) : profileFolder;
     case FileDialog::SaveMacro:
       if (!Path().isEmpty()) return Path();
       return profileFolder;
     case FileDialog::OpenProfile:
-      return FolderOf(lastProfile);
+      return ProfileStart(lastProfile);
+    case FileDialog::CheckProfile:
+      // A fresh profile is made in the user's data folder unless the author chose another.
+      return K7QBldSettings::UserDataFolder();
     case FileDialog::SaveConvertedCopy:
       return FolderOf(Path());
   }
@@ -110,7 +121,10 @@ QString CK7QBldDoc::Choose(FileDialog kind) {
       if (!QFileInfo(start).isDir()) d.selectFile(QFileInfo(start).fileName());
       break;
     case FileDialog::OpenProfile:
-      d.setWindowTitle(m_context.String(kIdsOpenProfileTitle));
+    case FileDialog::CheckProfile:
+      d.setWindowTitle(kind == FileDialog::CheckProfile
+                           ? m_context.Text("check.open.caption", "Open the New Profile")
+                           : m_context.String(kIdsOpenProfileTitle));
       d.setNameFilter(QtFilter(m_context.String(kIdsProfileFilter)));
       d.setAcceptMode(QFileDialog::AcceptOpen);
       d.setFileMode(QFileDialog::ExistingFile);

@@ -31,7 +31,7 @@ class CK7QBldDoc : public QObject {
   static constexpr int kIdWriteConvertedCopy = 32777;
   static constexpr int kIdOpenProfile = 32784;
 
-  enum class FileDialog { OpenMacro, SaveMacro, OpenProfile, SaveConvertedCopy };
+  enum class FileDialog { OpenMacro, SaveMacro, OpenProfile, SaveConvertedCopy, CheckProfile };
   // Asks for a file, starting at `start` (a folder, or a file to offer); an
   // empty result means cancelled. Tests replace it.
   using FileChooser = std::function<QString(FileDialog kind, const QString& start)>;
@@ -40,6 +40,8 @@ class CK7QBldDoc : public QObject {
   ~CK7QBldDoc() override;
 
   void SetFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
+  // Asks for a file of `kind` (through the chooser tests set).
+  QString Choose(FileDialog kind);
 
   // Commands.
   void OnFileNew();
@@ -94,7 +96,6 @@ class CK7QBldDoc : public QObject {
   // Whether `target` is the profile, one of the builder's working files or
   // (with `macroToo`) the macro itself; then `message` is shown with it.
   bool RefuseOwnFile(const QString& target, unsigned message, bool macroToo);
-  QString Choose(FileDialog kind);
   QString StartOf(FileDialog kind) const;
   void StoreCurrentPage();
   void Reset();

@@ -18,6 +18,7 @@
 
 #include "K7QBld.h"
 #include "K7QBldArtwork.h"
+#include "K7QBldCheck.h"
 #include "K7QBldContext.h"
 #include "K7QBldDoc.h"
 #include "K7QBldEditorProcess.h"
@@ -54,6 +55,7 @@ CMainFrame::CMainFrame(CK7QBldContext& context, QWidget* parent)
   m_formView = new CK7QBldFormView(context, *this);
   setCentralWidget(m_formView);
   m_preview = std::make_unique<CK7QBldPreview>(context, *this);
+  m_check = std::make_unique<CK7QBldCheck>(context, *this);
   CreateActions();
   m_context.groceriesUi.SetMainWindow(this);
   m_context.groceriesUi.SetModifiedHandler([this] { SetDocumentModified(); });
@@ -114,6 +116,8 @@ void CMainFrame::CreateActions() {
                                "Pre&view in Browser", [this] { m_preview->Show(); });
   preview->setShortcut(Qt::Key_F5);
   preview->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
+  AddAction(CK7QBldCheck::kIdCheck, "menu.file.check", "Chec&k Against Profile...",
+            [this] { m_check->OnCheck(); });
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i) {
     AddAction(CK7QBldDoc::kIdFileMru1 + i, "menu.file.recent", "Recent File",
               [&doc, i] { doc.OnFileMru(i + 1); });
@@ -128,7 +132,8 @@ void CMainFrame::CreateActions() {
   QMenu* file = menuBar()->addMenu(m_context.Text("menu.file", "&File"));
   file->addActions({fileNew, fileOpen, fileSave, Action(CK7QBldDoc::kIdFileSaveAs)});
   file->addSeparator();
-  file->addActions({profile, view, preview, Action(CK7QBldDoc::kIdWriteConvertedCopy)});
+  file->addActions({profile, view, preview, Action(CK7QBldCheck::kIdCheck),
+                    Action(CK7QBldDoc::kIdWriteConvertedCopy)});
   file->addSeparator();
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i)
     file->addAction(Action(CK7QBldDoc::kIdFileMru1 + i));
@@ -159,6 +164,7 @@ void CMainFrame::UpdateCommandStates() {
   Action(CK7QBldDoc::kIdEditMacroText)->setEnabled(hasFile);
   Action(CK7QBldDoc::kIdWriteConvertedCopy)->setEnabled(hasFile);
   Action(CK7QBldPreview::kIdPreview)->setEnabled(m_macro.Profile().IsLoaded());
+  Action(CK7QBldCheck::kIdCheck)->setEnabled(m_macro.Profile().IsLoaded());
   const QStringList recent = m_document->RecentList();
   for (int i = 0; i < K7QBldSettings::kRecentFileCount; ++i) {
     QAction* mru = Action(CK7QBldDoc::kIdFileMru1 + i);
@@ -265,7 +271,11 @@ QString CMainFrame::PageEditorProgram() {
   QSettings appPaths(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Halvard"),
                      QStringLiteral("AppPaths"));
   appPaths.beginGroup(QLatin1String(kPageEditorEntry));
+  // Without an entry of its own the user has the installation's page
+  // editor, the macro text editor beside the builder.
   if (appPaths.childKeys().isEmpty()) {
+    const QString installed = K7QBldSettings::BinFolder() + QStringLiteral("K7QBldEditor");
+    if (QFileInfo(installed).isExecutable()) return installed;
     m_context.Ui().Message(kIdsNoPageEditor, K7QIcon::Stop);
     return {};
   }

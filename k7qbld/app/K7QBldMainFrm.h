@@ -12,6 +12,7 @@
 #include "K7QBldMacro.h"
 #include "K7QBldSettings.h"
 
+class CK7QBldCheck;
 class CK7QBldDoc;
 class CK7QBldEditorProcess;
 class CK7QBldFormView;
@@ -41,6 +42,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   CK7QBldFormView& FormView() { return *m_formView; }
   CK7QBldContext& Context() { return m_context; }
   CK7QBldPreview& Preview() { return *m_preview; }
+  CK7QBldCheck& Check() { return *m_check; }
 
   // Applies the stored placement when it is valid, moved onto the visible
   // screen; a show command other than normal requested by the caller
@@ -111,6 +113,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   CK7QBldDoc* m_document = nullptr;
   CK7QBldFormView* m_formView = nullptr;
   std::unique_ptr<CK7QBldPreview> m_preview;
+  std::unique_ptr<CK7QBldCheck> m_check;
   std::map<int, QAction*> m_actions;
 
   // The page editor and what it is editing.

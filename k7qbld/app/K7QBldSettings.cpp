@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 #include "K7QBldGroceries.h"
 
@@ -73,6 +74,11 @@ QString BinFolder() {
 
 QString DataFolder() {
   return QDir::cleanPath(BinFolder() + QStringLiteral("../share/tovra")) + '/';
+}
+
+QString UserDataFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+         QStringLiteral("/k7q");
 }
 
 QString DefaultValue(const QString& section, const QString& key) {

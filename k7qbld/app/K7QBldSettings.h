@@ -24,6 +24,9 @@ void Initialise();
 // Folder of the running executable and the installation's data folder, with a trailing "/".
 QString BinFolder();
 QString DataFolder();
+// The user's data folder, where profiles and macros go by default:
+// ${XDG_DATA_HOME:-~/.local/share}/k7q (no trailing "/").
+QString UserDataFolder();
 
 // The value of `key` in `section`, or the table's default.
 QString Value(const QString& section, const QString& key);

@@ -26,7 +26,6 @@ namespace {
 constexpr const char* kLanguageLibrary = "pbuild_lang.so";
 constexpr const char* kLanguageMissing = "Colud not load pbuild_lang.so";
 constexpr std::size_t kMaxDataSources = 100;
-constexpr int kExitInitialError = 101;
 
 // Progress of the batch form: the status lines on standard error.
 class CConsoleProgress : public IPbuildProgress {
@@ -243,19 +242,7 @@ int PbuildMain(int argc, char** argv, const char* databaseType) {
     return 1;
   }
 
-  std::string baseFolder;
-  switch (PbuildSettings::InitialBaseFolder(baseFolder)) {
-    case PbuildSettings::Lookup::kNoKey:
-      ShowFixed(QStringLiteral("Program initial Error !!"));
-      return kExitInitialError;
-    case PbuildSettings::Lookup::kNoValue:
-      ShowFixed(QStringLiteral("Program initial2 Error !!"));
-      return kExitInitialError;
-    case PbuildSettings::Lookup::kFound:
-      break;
-  }
-
-  CPbuildDlg dialog(language, ui, dataSources, baseFolder);
+  CPbuildDlg dialog(language, ui, dataSources, PbuildSettings::InitialBaseFolder());
   ui.SetParent(&dialog);
   dialog.Creator().SetDatabaseType(databaseType);
   dialog.Creator().SetImageFolder(PbuildSettings::MarkerImageFolder());

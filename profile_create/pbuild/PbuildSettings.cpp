@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include "PbuildCreator.h"
@@ -24,14 +25,10 @@ std::string UpToQuote(const std::string& value) {
   return value.substr(start, quote == std::string::npos ? std::string::npos : quote - start);
 }
 
-Lookup InitialBaseFolder(std::string& folder) {
-  QSettings settings = Store("AppPaths");
-  if (!settings.childGroups().contains(QStringLiteral("K7QBld"))) return Lookup::kNoKey;
-  settings.beginGroup(QStringLiteral("K7QBld"));
-  const QVariant value = settings.value(QStringLiteral("path"));
-  if (!value.isValid()) return Lookup::kNoValue;
-  folder = UpToQuote(value.toString().toStdString());
-  return Lookup::kFound;
+std::string InitialBaseFolder() {
+  return (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+          QStringLiteral("/k7q"))
+      .toStdString();
 }
 
 std::string DataFolder() {

@@ -2,20 +2,19 @@
 
 #include <string>
 
-// The two settings the profile creator reads: the builder's installation
-// folder from the App Paths entry (the initial base folder) and the builder's
-// folder of loop marker images. Both live in QSettings INI files of the
-// organisation "Halvard", opened exactly as the builder opens its own:
-// AppPaths.ini (group "K7QBld", key "path") and K7QBld.ini (group
-// "FilePath", key "DataBaseImagePath"). The creator's own settings live in
+// Where the profile creator's start-up values come from: the initial base
+// folder is the user's data folder, and the loop marker images come from the
+// builder's setting, in the QSettings INI file of the organisation
+// "Halvard" that the builder reads too: K7QBld.ini (group "FilePath", key
+// "DataBaseImagePath"). The creator's own settings live in
 // pbuild.ini, group "Settings": "LoginTimeout" (seconds, default 30) and
 // "QueryTimeout" (seconds per statement, default 0: no limit).
 namespace PbuildSettings {
 
-enum class Lookup { kFound, kNoKey, kNoValue };
-
-// The initial base folder: the value up to its first double quote, quotes stripped.
-Lookup InitialBaseFolder(std::string& folder);
+// The initial base folder: the user's data folder,
+// ${XDG_DATA_HOME:-~/.local/share}/k7q. An installed builder's own folder is
+// no place users may write to.
+std::string InitialBaseFolder();
 // The folder of "k7q_loop_start.gif" and "k7q_loop_end.gif": the builder's
 // setting, or else the installation's data folder (<bin>/../share/tovra).
 std::string MarkerImageFolder();

@@ -18,16 +18,17 @@ QSettings Store(const char* name) {
 
 }  // namespace
 
-TEST(PbuildSettings, AppPathsEntryGivesTheInitialBaseFolder) {
-  Store("AppPaths").clear();
-  std::string folder;
-  EXPECT_EQ(PbuildSettings::InitialBaseFolder(folder), PbuildSettings::Lookup::kNoKey);
-  Store("AppPaths").setValue("K7QBld/default", "/opt/k7q/bin/K7QBld");
-  EXPECT_EQ(PbuildSettings::InitialBaseFolder(folder), PbuildSettings::Lookup::kNoValue);
-  // Registry-style values may carry quotes: the text up to the first one counts.
-  Store("AppPaths").setValue("K7QBld/path", "\"/opt/k7q/bin\" --extra");
-  ASSERT_EQ(PbuildSettings::InitialBaseFolder(folder), PbuildSettings::Lookup::kFound);
-  EXPECT_EQ(folder, "/opt/k7q/bin");
+TEST(PbuildSettings, TheUsersDataFolderIsTheInitialBaseFolder) {
+  // Not the builder's folder of the App Paths entry: an installed one is not the user's to write.
+  Store("AppPaths").setValue("K7QBld/path", "/usr/bin");
+  const QByteArray saved = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", "/home/someone/data");
+  EXPECT_EQ(PbuildSettings::InitialBaseFolder(), "/home/someone/data/k7q");
+  if (saved.isNull()) {
+    qunsetenv("XDG_DATA_HOME");
+  } else {
+    qputenv("XDG_DATA_HOME", saved);
+  }
 
   // Without the builder's setting the markers come from the installation's data folder.
   Store("K7QBld").clear();
