@@ -38,6 +38,10 @@ CK7QBldDBSheet::CK7QBldDBSheet(CK7QBldContext& context, IK7QBldFrame& frame, QWi
   title->setFont(bold);
   layout->addWidget(title);
   m_tabs = new QTabWidget(this);
+  // Five pages in a narrow sheet: every tab stays in sight, its title
+  // shortened if need be, rather than some hidden behind scroll buttons.
+  m_tabs->setUsesScrollButtons(false);
+  m_tabs->setElideMode(Qt::ElideRight);
   layout->addWidget(m_tabs, 1);
   m_columns = new CK7QBldDBTableColumn(m_context, m_frame, m_tabs);
   AddPage(m_columns, m_context.Text("sheet.columns", "Tables and Columns"));
