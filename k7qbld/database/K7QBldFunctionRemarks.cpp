@@ -73,6 +73,8 @@ CK7QBldFunctionRemarks::CK7QBldFunctionRemarks(CK7QBldContext& context,
   m_list->setRootIsDecorated(false);
   m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_list->setHeaderLabels({m_context.String(kIdsArguments), m_context.String(kIdsValue)});
+  // The two columns share the list's width, half each.
+  m_list->header()->setSectionResizeMode(QHeaderView::Stretch);
   layout->addWidget(m_list, 2);
 
   auto* edit = new QHBoxLayout;
@@ -116,12 +118,6 @@ CK7QBldFunctionRemarks::CK7QBldFunctionRemarks(CK7QBldContext& context,
 }
 
 CK7QBldFunctionRemarks::~CK7QBldFunctionRemarks() = default;
-
-void CK7QBldFunctionRemarks::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  const int half = m_list->viewport()->width() / 2 - 2;
-  m_list->setColumnWidth(0, std::max(half, 40));
-}
 
 void CK7QBldFunctionRemarks::FillRows() {
   m_list->clear();

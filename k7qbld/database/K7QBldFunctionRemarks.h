@@ -39,9 +39,6 @@ class CK7QBldFunctionRemarks : public QDialog {
   static QString DescriptionText(const CK7QBldContext& context,
                                  const CK7QBldLibraryFunction& function);
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
   void FillRows();
   void OnRowChosen();
