@@ -3,14 +3,19 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "K7QBldContext.h"
+#include "K7QBldDBFunction.h"
 #include "K7QBldDBReptCtrl.h"
+#include "K7QBldDBStatement.h"
 #include "K7QBldDBTableColumn.h"
 #include "K7QBldDBTreeCtrl.h"
 #include "K7QBldDBTreeModel.h"
+#include "K7QBldDBVariable.h"
 #include "K7QBldFrame.h"
+#include "K7QBldFunctionRemarks.h"
 #include "K7QBldLinkDialog.h"
 #include "K7QBldMacro.h"
 #include "K7QBldProfile.h"
@@ -33,9 +38,26 @@ CK7QBldDBSheet::CK7QBldDBSheet(CK7QBldContext& context, IK7QBldFrame& frame, QWi
   title->setFont(bold);
   layout->addWidget(title);
   m_tabs = new QTabWidget(this);
+  // Five pages in a narrow sheet: every tab stays in sight, its title
+  // shortened if need be, rather than some hidden behind scroll buttons.
+  m_tabs->setUsesScrollButtons(false);
+  m_tabs->setElideMode(Qt::ElideRight);
   layout->addWidget(m_tabs, 1);
   m_columns = new CK7QBldDBTableColumn(m_context, m_frame, m_tabs);
   AddPage(m_columns, m_context.Text("sheet.columns", "Tables and Columns"));
+  // The library pages need no profile; the repeat controls go before them
+  // once a profile is read.
+  m_statements = new CK7QBldDBStatement(m_context, m_frame, m_tabs);
+  AddPage(m_statements, m_context.Text("sheet.statements", "Statements"));
+  m_variables = new CK7QBldDBVariable(m_context, m_frame, m_tabs);
+  AddPage(m_variables, m_context.Text("sheet.variables", "Variables"));
+  m_functions = new CK7QBldDBFunction(m_context, m_frame, m_tabs);
+  AddPage(m_functions, m_context.Text("sheet.functions", "Functions"));
+  connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
+    if (m_activeLibrary) m_activeLibrary->KillActive();
+    m_activeLibrary = qobject_cast<CK7QBldDBLibraryPage*>(m_tabs->widget(index));
+    if (m_activeLibrary) m_activeLibrary->SetActive();
+  });
 }
 
 int CK7QBldDBSheet::AddPage(QWidget* page, const QString& title) {
@@ -58,7 +80,7 @@ bool CK7QBldDBSheet::Load(const QString& path) {
   // The repeat controls list the profile's tables: made once it is read.
   delete m_repeat;
   m_repeat = new CK7QBldDBReptCtrl(m_context, m_frame, m_tabs);
-  AddPage(m_repeat, m_context.Text("sheet.repeat", "Repeat Controls"));
+  m_tabs->insertTab(1, m_repeat, m_context.Text("sheet.repeat", "Repeat Controls"));
   return m_columns->FillTree();
 }
 
@@ -93,6 +115,23 @@ bool CK7QBldDBSheet::TakeScreenshots(const std::function<bool(QWidget*, const QS
       ok &= save(window(), QStringLiteral("K7QBld-sheet-repeat%1").arg(static_cast<int>(kind)));
     }
     m_repeat->SetKind(CK7QBldDBReptCtrl::kRowLoop);
+  }
+  // The library pages on the installed libraries, and the argument dialog
+  // on the first function of the first category that has one.
+  m_tabs->setCurrentWidget(m_statements);
+  ok &= save(window(), QStringLiteral("K7QBld-sheet-statements"));
+  m_tabs->setCurrentWidget(m_variables);
+  m_variables->ChooseCategory(1);
+  ok &= save(window(), QStringLiteral("K7QBld-sheet-variables"));
+  m_tabs->setCurrentWidget(m_functions);
+  m_functions->ChooseCategory(2);
+  ok &= save(window(), QStringLiteral("K7QBld-sheet-functions"));
+  if (m_functions->List()->topLevelItemCount() > 1) {
+    m_functions->List()->setCurrentItem(m_functions->List()->topLevelItem(1));
+    CK7QBldLibraryFunction details = m_functions->Details();
+    details.values = {"$(QNAME)", "1", "10"};
+    CK7QBldFunctionRemarks remarks(m_context, details, m_functions);
+    ok &= save(&remarks, QStringLiteral("K7QBld-sheet-arguments"));
   }
   m_tabs->setCurrentWidget(m_columns);
   return ok;

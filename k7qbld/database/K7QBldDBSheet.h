@@ -4,8 +4,12 @@
 #include <QWidget>
 #include <functional>
 
+class CK7QBldDBFunction;
+class CK7QBldDBLibraryPage;
 class CK7QBldDBReptCtrl;
+class CK7QBldDBStatement;
 class CK7QBldDBTableColumn;
+class CK7QBldDBVariable;
 class IK7QBldFrame;
 class QTabWidget;
 struct CK7QBldContext;
@@ -33,6 +37,9 @@ class CK7QBldDBSheet : public QWidget {
 
   CK7QBldDBTableColumn* ColumnPage() const { return m_columns; }
   CK7QBldDBReptCtrl* RepeatPage() const { return m_repeat; }
+  CK7QBldDBStatement* StatementPage() const { return m_statements; }
+  CK7QBldDBVariable* VariablePage() const { return m_variables; }
+  CK7QBldDBFunction* FunctionPage() const { return m_functions; }
 
   // Each page as the author sees it, handed to `save` with a name.
   bool TakeScreenshots(const std::function<bool(QWidget*, const QString&)>& save);
@@ -43,4 +50,9 @@ class CK7QBldDBSheet : public QWidget {
   QTabWidget* m_tabs;
   CK7QBldDBTableColumn* m_columns;
   CK7QBldDBReptCtrl* m_repeat = nullptr;
+  CK7QBldDBStatement* m_statements;
+  CK7QBldDBVariable* m_variables;
+  CK7QBldDBFunction* m_functions;
+  // The library page the author is on, told when the author leaves it.
+  CK7QBldDBLibraryPage* m_activeLibrary = nullptr;
 };
