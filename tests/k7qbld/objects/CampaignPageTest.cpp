@@ -1,6 +1,5 @@
 #include <QDate>
 #include <QPushButton>
-#include <QTest>
 
 #include "K7QBldCampaign.h"
 #include "K7QObjectsFixture.h"
@@ -71,7 +70,7 @@ TEST_F(CampaignPageTest, ThroughThePageSaveAndReopen) {
   SetDates(2028, 2, 1, 2028, 2, 29);
   ASSERT_TRUE(Add(m_products, "products", "products_sale"));
   EXPECT_EQ(Column(m_page->List(), 1), QStringList{"2028/02/01 - 2028/02/29"});
-  QTest::mouseClick(Find<QPushButton>(m_page, CK7QBldCampaign::kIdNext), Qt::LeftButton);
+  Find<QPushButton>(m_page, CK7QBldCampaign::kIdNext)->click();
   ASSERT_EQ(Macro().Campaigns().GetCount(), 1);
   EXPECT_TRUE(Doc().IsModified());
   SaveAs("shop.k7q");
@@ -149,7 +148,7 @@ TEST_F(CampaignPageTest, EveryCheckOfAddShowsItsMessage) {
   // Function and table 1 once: the second asks, and No keeps the first.
   SetDates(2030, 6, 1, 2030, 6, 2);
   m_f.ui.m_answers = {kIdNo};
-  EXPECT_FALSE(Add(m_products, "PRODUCTS", "products_sale"));
+  EXPECT_FALSE(Add(m_products, "products", "products_sale"));
   EXPECT_EQ(Column(m_page->List(), 1), QStringList{"2030/05/01 - 2030/05/01"});
   m_f.ui.m_answers = {kIdYes};
   EXPECT_TRUE(Add(m_products, "products", "products_sale"));

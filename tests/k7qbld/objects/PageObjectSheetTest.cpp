@@ -150,7 +150,9 @@ TEST_F(PageObjectSheetTest, ImageNamesAndPreview) {
     m_f.ui.m_shown.clear();
     m_f.ui.m_answers = {kIdYes};
     EXPECT_EQ(SetImage(m_products, QString::fromLatin1(c.path)), c.message == 0) << c.path;
-    if (c.message != 0) EXPECT_EQ(m_f.ui.Ids(), std::vector<unsigned>{c.message}) << c.path;
+    if (c.message != 0) {
+      EXPECT_EQ(m_f.ui.Ids(), std::vector<unsigned>{c.message}) << c.path;
+    }
   }
   EXPECT_EQ(m_sheet->DataPage()->Row(0).replacement, "a.gif");
 
