@@ -16,7 +16,7 @@ CK7QBldDDStrings::CK7QBldDDStrings(CK7QBldContext& context, const CK7QBldMacro& 
     : CK7QBldDDPage(context, macro, data, kPageObjectText, kId, parent) {
   m_text = new QLineEdit(this);
   m_text->setObjectName(QString::number(kIdText));
-  Grid()->addWidget(new QLabel(m_context.Text("object.text", "Show the &text:"), this),
+  Grid()->addWidget(new QLabel(m_context.Text("object.text", "Show the te&xt:"), this),
                     kFirstOwnRow, 0);
   Grid()->addWidget(m_text, kFirstOwnRow, 1);
 }
