@@ -125,6 +125,16 @@ QWidget* CK7QBldDynamicData::MakeTreePanel(CK7QBldContext& context, IK7QBldFrame
   open->setObjectName(QStringLiteral("open"));
   layout->addWidget(open, 0, Qt::AlignLeft);
   layout->addStretch(1);
+  // Back and Next as on the other pages, for an author who cancelled the sheet.
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  auto* previous = new QPushButton(context.Text("button.previous", "< &Back"), panel);
+  previous->setObjectName(QString::number(kIdPrevious));
+  auto* next = new QPushButton(context.Text("button.next", "&Next >"), panel);
+  next->setObjectName(QString::number(kIdNext));
+  row->addWidget(previous);
+  row->addWidget(next);
+  layout->addLayout(row);
   CK7QBldContext* c = &context;
   IK7QBldFrame* f = &frame;
   const auto showCount = [c, f, count] {
@@ -139,7 +149,13 @@ QWidget* CK7QBldDynamicData::MakeTreePanel(CK7QBldContext& context, IK7QBldFrame
     if (alive) showCount();
   };
   QObject::connect(open, &QPushButton::clicked, panel, run);
-  // Choosing the item opens the sheet, once the tree has finished selecting.
-  QTimer::singleShot(0, panel, run);
+  QObject::connect(previous, &QPushButton::clicked, panel,
+                   [c] { c->groceries.SelectPreviousObject(); });
+  QObject::connect(next, &QPushButton::clicked, panel, [c] { c->groceries.SelectNextObject(); });
+  // Choosing the item opens the sheet, once the tree has finished selecting
+  // and the panel is on the screen (not for a window never shown).
+  QTimer::singleShot(0, panel, [panel, run] {
+    if (panel->isVisible()) run();
+  });
   return panel;
 }

@@ -232,6 +232,8 @@ TEST_F(PageObjectSheetTest, CancelDiscardsAndTheButtonsMoveThroughTheTree) {
   m_sheet->Tabs()->setCurrentIndex(0);
   EXPECT_TRUE(Find<QPushButton>(m_sheet.get(), CK7QBldDynamicData::kIdPrevious)->isVisible());
 
+  // On the screen, the tree's item opens the sheet by itself.
+  m_frame->show();
   m_frame->FormView().SelectItem(13);
   ASSERT_TRUE(SetText(m_products, QStringLiteral("1"), QStringLiteral("x")));
   m_sheet->OnNext();
@@ -239,7 +241,6 @@ TEST_F(PageObjectSheetTest, CancelDiscardsAndTheButtonsMoveThroughTheTree) {
   EXPECT_EQ(Macro().PageObjects().GetCount(), 1);
   EXPECT_TRUE(Doc().IsModified());
   EXPECT_EQ(m_frame->FormView().SelectedCode(), 14);
-  // The tree's item opens the sheet by itself once the selection settles.
   QCoreApplication::processEvents();
   EXPECT_EQ(m_sheetsOpened, 1);
 }
