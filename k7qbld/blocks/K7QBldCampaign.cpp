@@ -100,13 +100,16 @@ CK7QBldCampaign::CK7QBldCampaign(CK7QBldContext& context, IK7QBldFrame& frame, Q
   m_list->setMinimumHeight(140);
   grid->addWidget(m_list, 1, 0, 1, 5);
 
-  const auto label = [this](const char* key, const char* fallback) {
-    return new QLabel(m_context.Text(key, fallback), this);
+  // A label's mnemonic moves the focus to its field.
+  const auto label = [this](const char* key, const char* fallback, QWidget* buddy) {
+    auto* l = new QLabel(m_context.Text(key, fallback), this);
+    l->setBuddy(buddy);
+    return l;
   };
-  grid->addWidget(label("campaign.start", "&Start:"), 2, 0);
   m_start = MakeDate(kIdStartYear, kIdStartMonth, kIdStartDay);
-  grid->addWidget(label("campaign.end", "&End:"), 3, 0);
   m_end = MakeDate(kIdEndYear, kIdEndMonth, kIdEndDay);
+  grid->addWidget(label("campaign.start", "&Start:", m_start.year), 2, 0);
+  grid->addWidget(label("campaign.end", "&End:", m_end.year), 3, 0);
   for (int i = 0; i < 2; ++i) {
     const DateCombos& d = i == 0 ? m_start : m_end;
     grid->addWidget(d.year, 2 + i, 1);
@@ -124,13 +127,13 @@ CK7QBldCampaign::CK7QBldCampaign(CK7QBldContext& context, IK7QBldFrame& frame, Q
   m_table2 = combo(kIdTable2);
   m_comment = new QLineEdit(this);
   m_comment->setObjectName(QString::number(kIdComment));
-  grid->addWidget(label("campaign.function", "&Function:"), 4, 0);
+  grid->addWidget(label("campaign.function", "&Function:", m_function), 4, 0);
   grid->addWidget(m_function, 4, 1, 1, 3);
-  grid->addWidget(label("campaign.table1", "&Table:"), 5, 0);
+  grid->addWidget(label("campaign.table1", "&Table:", m_table1), 5, 0);
   grid->addWidget(m_table1, 5, 1, 1, 3);
-  grid->addWidget(label("campaign.table2", "&Campaign table:"), 6, 0);
+  grid->addWidget(label("campaign.table2", "&Campaign table:", m_table2), 6, 0);
   grid->addWidget(m_table2, 6, 1, 1, 3);
-  grid->addWidget(label("campaign.comment", "C&omment:"), 7, 0);
+  grid->addWidget(label("campaign.comment", "C&omment:", m_comment), 7, 0);
   grid->addWidget(m_comment, 7, 1, 1, 4);
 
   const auto button = [this](int id, const char* key, const char* fallback) {

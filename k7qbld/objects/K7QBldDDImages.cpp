@@ -22,8 +22,9 @@ CK7QBldDDImages::CK7QBldDDImages(CK7QBldContext& context, const CK7QBldMacro& ma
   browse->setObjectName(QString::number(kIdBrowse));
   m_preview = new CK7QBldPreviewButton(this);
   m_preview->setObjectName(QString::number(kIdPreview));
-  Grid()->addWidget(new QLabel(m_context.Text("object.image", "Show the &image:"), this),
-                    kFirstOwnRow, 0);
+  auto* label = new QLabel(m_context.Text("object.image", "Show the &image:"), this);
+  label->setBuddy(m_imagePath);
+  Grid()->addWidget(label, kFirstOwnRow, 0);
   Grid()->addWidget(m_imagePath, kFirstOwnRow, 1);
   Grid()->addWidget(browse, kFirstOwnRow, 2);
   Grid()->addWidget(m_preview, kFirstOwnRow + 1, 1, 1, 2);

@@ -59,8 +59,11 @@ CK7QBldDDPage::CK7QBldDDPage(CK7QBldContext& context, const CK7QBldMacro& macro,
   m_grid = new QGridLayout;
   outer->addLayout(m_grid, 1);
 
-  const auto label = [this](const char* key, const char* fallback) {
-    return new QLabel(m_context.Text(key, fallback), this);
+  // A label's mnemonic moves the focus to its field.
+  const auto label = [this](const char* key, const char* fallback, QWidget* buddy) {
+    auto* l = new QLabel(m_context.Text(key, fallback), this);
+    l->setBuddy(buddy);
+    return l;
   };
   const auto combo = [this](int controlId) {
     auto* c = new QComboBox(this);
@@ -76,15 +79,15 @@ CK7QBldDDPage::CK7QBldDDPage(CK7QBldContext& context, const CK7QBldMacro& macro,
   m_note->setObjectName(QString::number(kIdNote));
   m_set = new QPushButton(m_context.Text("object.set", "&Set"), this);
   m_set->setObjectName(QString::number(kIdSet));
-  m_grid->addWidget(label("object.function", "&Function:"), 0, 0);
+  m_grid->addWidget(label("object.function", "&Function:", m_function), 0, 0);
   m_grid->addWidget(m_function, 0, 1);
-  m_grid->addWidget(label("object.table", "&Table:"), 1, 0);
+  m_grid->addWidget(label("object.table", "&Table:", m_table), 1, 0);
   m_grid->addWidget(m_table, 1, 1);
-  m_grid->addWidget(label("object.column", "C&olumn:"), 2, 0);
+  m_grid->addWidget(label("object.column", "C&olumn:", m_column), 2, 0);
   m_grid->addWidget(m_column, 2, 1);
-  m_grid->addWidget(label("object.value", "When the column's &value is:"), 3, 0);
+  m_grid->addWidget(label("object.value", "When the column's &value is:", m_value), 3, 0);
   m_grid->addWidget(m_value, 3, 1);
-  m_grid->addWidget(label("object.note", "&Note:"), 4, 0);
+  m_grid->addWidget(label("object.note", "&Note:", m_note), 4, 0);
   m_grid->addWidget(m_note, 4, 1);
   m_grid->addWidget(m_set, 0, 2);
   m_grid->setColumnStretch(1, 1);

@@ -16,8 +16,9 @@ CK7QBldDDStrings::CK7QBldDDStrings(CK7QBldContext& context, const CK7QBldMacro& 
     : CK7QBldDDPage(context, macro, data, kPageObjectText, kId, parent) {
   m_text = new QLineEdit(this);
   m_text->setObjectName(QString::number(kIdText));
-  Grid()->addWidget(new QLabel(m_context.Text("object.text", "Show the te&xt:"), this),
-                    kFirstOwnRow, 0);
+  auto* label = new QLabel(m_context.Text("object.text", "Show the te&xt:"), this);
+  label->setBuddy(m_text);
+  Grid()->addWidget(label, kFirstOwnRow, 0);
   Grid()->addWidget(m_text, kFirstOwnRow, 1);
 }
 
