@@ -17,6 +17,7 @@
 #include "K7QBldGuiUi.h"
 #include "K7QBldLock.h"
 #include "K7QBldMainFrm.h"
+#include "K7QBldObjectScreens.h"
 #include "K7QBldSplash.h"
 
 namespace {
@@ -275,6 +276,7 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
     m_mainFrame->FormView().SelectItem(4, true);
     ok &= sheet->TakeScreenshots(save);
   }
+  ok &= K7QSaveObjectScreenshots(*m_context, *m_mainFrame, save);
   CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
                      QString::fromStdString(m_language.Text("about.text")));
   ok &= save(&about, QStringLiteral("K7QBld-about"));

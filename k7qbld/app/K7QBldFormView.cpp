@@ -9,9 +9,11 @@
 #include <QVBoxLayout>
 
 #include "K7QBldArtwork.h"
+#include "K7QBldCampaign.h"
 #include "K7QBldContext.h"
 #include "K7QBldDBSheet.h"
 #include "K7QBldDoc.h"
+#include "K7QBldDynamicData.h"
 #include "K7QBldFrame.h"
 #include "K7QBldFunction.h"
 #include "K7QBldGuidePage.h"
@@ -159,6 +161,10 @@ QWidget* CK7QBldFormView::MakePanel(int code) {
       return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kIntermediate, m_placement);
     case 8:
       return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kFinal, m_placement);
+    case 13:
+      return new CK7QBldCampaign(m_context, m_frame, m_placement);
+    case 14:
+      return CK7QBldDynamicData::MakeTreePanel(m_context, m_frame, m_placement);
     case 9:
       return new CK7QBldVariable(m_context, m_frame, m_placement);
     case 11:
