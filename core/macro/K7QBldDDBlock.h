@@ -14,6 +14,9 @@ inline constexpr unsigned kIdsObjectValueRefused = 63602;
 inline constexpr unsigned kIdsObjectTextRefused = 63603;
 inline constexpr unsigned kIdsObjectPathRefused = 63604;
 inline constexpr unsigned kIdsObjectNoteRefused = 63605;
+// A page object whose column no line of its function's report shows: the
+// macro would not hold it, so a save tells of it.
+inline constexpr unsigned kIdsObjectWithoutColumn = 63608;
 
 // The page object list of the open macro: at most one object per function
 // (compared ignoring case). Its objects reach the macro as object comments

@@ -297,6 +297,7 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
     const std::string messages = entry.messages.GetSectionText();
     const bool messagesFirst = entry.messages.GetPosition() == kMessagePositionBeforeReport;
     if (messagesFirst) out.Write(messages);
+    bool objectWritten = false;
     if (page.IsOpen()) {
       out.WriteLine("%REPORT{");
       std::string line;
@@ -305,7 +306,9 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
         if (!context.pageObjects || Contains(line, "%ROW{") || Contains(line, "%}")) continue;
         const std::string comment =
             context.pageObjects->ObjectCommentForLine(entry.name, line, context.imagePath);
-        if (!comment.empty()) out.WriteLine(comment);
+        if (comment.empty()) continue;
+        out.WriteLine(comment);
+        objectWritten = true;
       }
       page.Close();
       out.WriteLine("%}");
@@ -313,6 +316,16 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
     if (!messagesFirst) out.Write(messages);
     out.WriteLine("%}");
     out.Close();
+    // The object lives in the report beside its column; without that line
+    // the macro cannot hold it.
+    const int object = context.pageObjects ? context.pageObjects->Find(entry.name) : -1;
+    if (object >= 0 && !objectWritten) {
+      IK7QBldUserInterface& ui = m_groceries.Ui();
+      ui.Prompt(kIdsObjectWithoutColumn,
+                ui.String(kIdsObjectWithoutColumn) + "\n" + K7QCp932::ToUtf8(entry.name) + " (" +
+                    K7QCp932::ToUtf8(context.pageObjects->GetAt(object)->column) + ")",
+                K7QIcon::Exclamation, K7QButtons::Ok);
+    }
   } catch (const CK7QBldFileException& e) {
     m_groceries.ReportFileException(e, __FILE__, __LINE__);
     return false;

@@ -171,6 +171,25 @@ TEST_F(FunctionBlockTest, ObjectCommentFollowsTheVariableLineButNeverARowLine) {
       K7QReadFile(File("c")));
 }
 
+TEST_F(FunctionBlockTest, AnObjectWhoseColumnNoReportLineShowsIsReported) {
+  K7QWriteFile(File("p.htm"), "%ROW{\r\n<TD>$(V_NAME)</TD>\r\n%}\r\n");
+  AddFunction(kFunctionBuilderMade, "f", "SELECT t.NAME FROM t", File("p.htm"));
+  m_macro.PageObjects().AddOrReplace(kPageObjectText, "1", "x", "f", "t", "PRICE", "");
+  ASSERT_TRUE(
+      Functions().WriteComponent(*Functions().Entry(0), File("c"), m_macro.MakeWriteContext()));
+  EXPECT_EQ(K7QReadFile(File("c")).find("<!-- Object"), std::string::npos);
+  ASSERT_EQ(std::vector<unsigned>{kIdsObjectWithoutColumn}, m_ui.Ids());
+  EXPECT_NE(m_ui.m_shown[0].text.find("f (PRICE)"), std::string::npos);
+
+  // Shown by the report, it is written and nothing is said.
+  m_ui.m_shown.clear();
+  m_macro.PageObjects().AddOrReplace(kPageObjectText, "1", "x", "f", "t", "NAME", "");
+  ASSERT_TRUE(
+      Functions().WriteComponent(*Functions().Entry(0), File("c"), m_macro.MakeWriteContext()));
+  EXPECT_NE(K7QReadFile(File("c")).find("<!-- Object 0 Start"), std::string::npos);
+  EXPECT_TRUE(m_ui.m_shown.empty());
+}
+
 TEST_F(FunctionBlockTest, ComponentReadsBackWithKindAndMessages) {
   K7QWriteFile(File("m.k7q_fun_list"),
                "%{\r\n<META name=\"GENERATOR\" content=\"Halvard Pagemoss V1.0 for Windows\">\r\n"
