@@ -10,7 +10,9 @@
 #include <QTranslator>
 #include <cstdio>
 
+#include "K7QBldContext.h"
 #include "K7QBldDoc.h"
+#include "K7QBldDocCore.h"
 #include "K7QBldFormView.h"
 #include "K7QBldGuiUi.h"
 #include "K7QBldLock.h"
@@ -71,9 +73,7 @@ CK7QBldCommandLine CK7QBldCommandLine::Parse(const QStringList& arguments) {
 }
 
 QString CK7QBldCommandLine::ProfileBeside(const QString& macro) {
-  const QFileInfoList profiles = QFileInfo(macro).absoluteDir().entryInfoList(
-      {QStringLiteral("*.k7q_pro")}, QDir::Files | QDir::Readable);
-  return profiles.size() == 1 ? profiles.front().absoluteFilePath() : QString();
+  return K7QFromPath(CK7QBldDocCore::ProfileBeside(K7QToPath(macro)));
 }
 
 CK7QBldApp::CK7QBldApp(Options options) : m_options(std::move(options)) {
