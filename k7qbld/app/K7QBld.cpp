@@ -10,6 +10,7 @@
 #include <QTranslator>
 #include <cstdio>
 
+#include "K7QBldCheck.h"
 #include "K7QBldContext.h"
 #include "K7QBldDoc.h"
 #include "K7QBldDocCore.h"
@@ -270,6 +271,13 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
   CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
                      QString::fromStdString(m_language.Text("about.text")));
   ok &= save(&about, QStringLiteral("K7QBld-about"));
+  // Check Against Profile, against the open profile itself.
+  std::vector<K7QCheckFinding> findings;
+  const QString profile = m_mainFrame->Document().ProfilePath();
+  if (!profile.isEmpty() && m_mainFrame->Check().Run(profile, findings)) {
+    CK7QBldCheckDialog check(*m_context, profile, findings, m_mainFrame.get());
+    ok &= save(&check, QStringLiteral("K7QBld-check"));
+  }
   return ok;
 }
 
