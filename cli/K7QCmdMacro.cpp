@@ -146,7 +146,10 @@ int RunMacro(const K7QArgs& args) {
     status = kExitFailed;
   }
   if (resave) {
+    const std::size_t shownBefore = ui.Shown().size();
     if (complete && !document.Save(outPath)) status = kExitFailed;
+    // A save that told of anything (a campaign or page object left out) wrote less than was read.
+    if (ui.Shown().size() != shownBefore) status = kExitFailed;
   } else {
     Show(macro);
   }

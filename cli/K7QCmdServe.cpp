@@ -20,6 +20,7 @@
 #include "K7QPreviewFolder.h"
 #include "K7QPreviewSetup.h"
 #include "K7QPreviewText.h"
+#include "K7QServeProgram.h"
 
 namespace {
 
@@ -31,8 +32,7 @@ constexpr int kExitRefused = 4;
 constexpr const char* kHost = "127.0.0.1";
 constexpr const char* kPageType = "text/html; charset=Shift_JIS";
 
-const std::string kUsage =
-    std::string("serve MACRO [--port N] [--watch-stdin] ") + CK7QPreviewSetup::kUsage;
+const std::string& kUsage = kK7QServeUsage;
 
 // The path part of a form's action: without scheme, host, query and
 // fragment; a relative one is taken from "/", where the input page is.

@@ -154,19 +154,19 @@ class CChecker {
     for (const K7QSqlColumnName& column : onColumns) Column(column, statement, "from", {});
     for (const std::string& item : sql.ResultItems()) {
       for (const K7QSqlColumnName& column : K7QSqlNames::Columns(item))
-        Column(column, statement, "select", K7QTypeClass::kUnknown);
+        Column(column, statement, "select", K7QCheckTypeClass::kUnknown);
     }
     for (const CK7QBldSQL::Condition& condition : sql.Conditions()) {
       const K7QSqlNames::ConditionUse use = K7QSqlNames::Condition(condition.text);
       for (const K7QSqlColumnName& column : K7QSqlNames::Columns(condition.text)) {
         const bool compared =
             column.name == use.column.name && column.qualifier == use.column.qualifier;
-        Column(column, statement, "where", compared ? use.typeClass : K7QTypeClass::kUnknown);
+        Column(column, statement, "where", compared ? use.typeClass : K7QCheckTypeClass::kUnknown);
       }
     }
     for (const CK7QBldSQL::Ordering& ordering : sql.Orderings()) {
       for (const K7QSqlColumnName& column : K7QSqlNames::Columns(ordering.expression))
-        Column(column, statement, "order", K7QTypeClass::kUnknown);
+        Column(column, statement, "order", K7QCheckTypeClass::kUnknown);
     }
   }
 
@@ -191,7 +191,7 @@ class CChecker {
     }
     if (!Table(function, table, use, places)) return;
     Statement statement{function, places, {{table, {}, false}}};
-    Column({table, column, false, false}, statement, use, K7QTypeClass::kUnknown);
+    Column({table, column, false, false}, statement, use, K7QCheckTypeClass::kUnknown);
   }
 
   void Uncalled(const std::string& function, long definition) {
@@ -247,7 +247,7 @@ class CChecker {
   }
 
   void Column(const K7QSqlColumnName& column, const Statement& s, const std::string& use,
-              K7QTypeClass expected) {
+              K7QCheckTypeClass expected) {
     if (column.name != "*") Name(column.name, column.quoted, s, use);
     std::string table;
     const CK7QBldProfileColumn* found = nullptr;
@@ -286,13 +286,13 @@ class CChecker {
         return;
       }
     }
-    const K7QTypeClass now = ClassOf(found->m_typeCode);
-    K7QTypeClass before = expected;
+    const K7QCheckTypeClass now = ClassOf(found->m_typeCode);
+    K7QCheckTypeClass before = expected;
     if (m_was) {
       if (const CK7QBldProfileColumn* old = m_was->FindColumn(table, column.name))
         before = ClassOf(old->m_typeCode);
     }
-    if (before != K7QTypeClass::kUnknown && before != now) {
+    if (before != K7QCheckTypeClass::kUnknown && before != now) {
       Add(K7QCheckKind::kTypeClass, s.function, table + "." + found->m_column, use,
           std::string(ClassName(before)) + ">" + ClassName(now), s.places);
     }

@@ -216,7 +216,7 @@ ConditionUse Condition(std::string_view condition) {
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     const Token& t = tokens[i];
     if (IsKeyword(t, "LIKE")) {
-      use.typeClass = K7QTypeClass::kCharacter;
+      use.typeClass = K7QCheckTypeClass::kCharacter;
       return use;
     }
     const bool comparison = t.kind == Token::kPunct &&
@@ -229,11 +229,11 @@ ConditionUse Condition(std::string_view condition) {
     if (v >= tokens.size()) return use;
     switch (tokens[v].kind) {
       case Token::kString:
-        use.typeClass = K7QTypeClass::kCharacter;
+        use.typeClass = K7QCheckTypeClass::kCharacter;
         break;
       case Token::kNumber:
       case Token::kVariable:
-        use.typeClass = K7QTypeClass::kNumeric;
+        use.typeClass = K7QCheckTypeClass::kNumeric;
         break;
       default:
         break;
@@ -487,30 +487,30 @@ bool IsSafeName(std::string_view name) {
   return true;
 }
 
-K7QTypeClass ClassOf(int typeCode) {
+K7QCheckTypeClass ClassOf(int typeCode) {
   switch (typeCode) {
     case kTypeDate:
     case kTypeDecimal:
     case kTypeInteger:
     case kTypeSmallint:
-      return K7QTypeClass::kNumeric;
+      return K7QCheckTypeClass::kNumeric;
     case kTypeCharacter:
     case kTypeVarchar:
-      return K7QTypeClass::kCharacter;
+      return K7QCheckTypeClass::kCharacter;
     default:
-      return K7QTypeClass::kOther;
+      return K7QCheckTypeClass::kOther;
   }
 }
 
-const char* ClassName(K7QTypeClass typeClass) {
+const char* ClassName(K7QCheckTypeClass typeClass) {
   switch (typeClass) {
-    case K7QTypeClass::kNumeric:
+    case K7QCheckTypeClass::kNumeric:
       return "numeric";
-    case K7QTypeClass::kCharacter:
+    case K7QCheckTypeClass::kCharacter:
       return "character";
-    case K7QTypeClass::kOther:
+    case K7QCheckTypeClass::kOther:
       return "other";
-    case K7QTypeClass::kUnknown:
+    case K7QCheckTypeClass::kUnknown:
       break;
   }
   return "";

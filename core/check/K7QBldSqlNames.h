@@ -24,7 +24,7 @@ struct K7QSqlTableName {
 
 // How a column is compared: numeric and date columns take bare values,
 // character columns quoted ones and LIKE.
-enum class K7QTypeClass { kUnknown, kNumeric, kCharacter, kOther };
+enum class K7QCheckTypeClass { kUnknown, kNumeric, kCharacter, kOther };
 
 // The names a piece of SQL text uses, read as a database reads them:
 // string literals, macro variables ("$(NAME)") and function names are not
@@ -46,7 +46,7 @@ void FromEntry(std::string_view entry, std::vector<K7QSqlTableName>& tables,
 // variable is numeric/date; kUnknown when the condition does not tell.
 struct ConditionUse {
   K7QSqlColumnName column;
-  K7QTypeClass typeClass = K7QTypeClass::kUnknown;
+  K7QCheckTypeClass typeClass = K7QCheckTypeClass::kUnknown;
 };
 ConditionUse Condition(std::string_view condition);
 
@@ -60,8 +60,8 @@ bool IsSafeName(std::string_view name);
 
 // The class of a profile type code: DATE, DECIMAL, INTEGER, SMALLINT are
 // numeric/date; CHARACTER, VARCHAR character; anything else other.
-K7QTypeClass ClassOf(int typeCode);
+K7QCheckTypeClass ClassOf(int typeCode);
 // "numeric", "character", "other" ("" for kUnknown).
-const char* ClassName(K7QTypeClass typeClass);
+const char* ClassName(K7QCheckTypeClass typeClass);
 
 }  // namespace K7QSqlNames

@@ -131,6 +131,18 @@ void CK7QBldCampaignBlock::Modify(int index, std::time_t start, std::time_t end,
   }
 }
 
+void CK7QBldCampaignBlock::RemoveIf(
+    const std::function<bool(const CK7QBldCampaignEntry&)>& remove) {
+  const auto end = std::remove_if(m_entries.begin(), m_entries.end(), remove);
+  if (end == m_entries.end()) return;
+  m_entries.erase(end, m_entries.end());
+  for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    CK7QBldCampaignEntry& e = m_entries[i];
+    e.Set(static_cast<int>(i) + 1, e.Start(), e.End(), e.Function(), e.Table1(), e.Table2(),
+          e.Comment());
+  }
+}
+
 int CK7QBldCampaignBlock::Find(const std::string& function, const std::string& table1) const {
   for (std::size_t i = 0; i < m_entries.size(); ++i) {
     if (CK7QBldGroceries::EqualNoCase(m_entries[i].Function(), function) &&
@@ -291,6 +303,9 @@ std::string CK7QBldCampaignBlock::ExtractCampaignsFromText(std::string_view text
     std::string_view first = block.substr(kStartMarker.size(), firstEnd - kStartMarker.size());
     const std::size_t nameEnd = K7QCp932::Find(first, kCommentClose);
     function = CK7QBldGroceries::Trim(first.substr(0, nameEnd));
+    // A comment belongs to its own block (the dates carry over, a comment would
+    // turn up on every campaign after it).
+    comment.clear();
 
     const std::string_view rest =
         firstEnd < block.size() ? block.substr(firstEnd + 1) : std::string_view();

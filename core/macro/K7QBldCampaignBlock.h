@@ -17,6 +17,9 @@ class CK7QBldGroceries;
 // Messages of the campaigns in the macro text.
 inline constexpr unsigned kIdsCampaignDateRead = 63207;
 inline constexpr unsigned kIdsCampaignDateRefused = 63208;
+// The campaign page's own refusals.
+inline constexpr unsigned kIdsCampaignOverlap = 63600;
+inline constexpr unsigned kIdsCampaignCommentRefused = 63601;
 
 // The campaign list of the open macro, identified by (function, table 1),
 // both compared ignoring case. Campaign numbers are the entries' positions + 1.
@@ -39,6 +42,8 @@ class CK7QBldCampaignBlock {
   // nullptr outside the range.
   const CK7QBldCampaignEntry* GetAt(int index) const;
   void RemoveAll() { m_entries.clear(); }
+  // Removes the entries `remove` picks; the others are numbered anew.
+  void RemoveIf(const std::function<bool(const CK7QBldCampaignEntry&)>& remove);
   // Exchanges the entries with `other` (opening a macro swaps its parts in only on success).
   void Swap(CK7QBldCampaignBlock& other) noexcept {
     m_entries.swap(other.m_entries);

@@ -17,7 +17,15 @@ void CK7QBldCampaignEntry::Set(int number, std::time_t start, std::time_t end,
   text.reserve(512 + function.size() + table1.size() + table2.size());
   text += "<!-- CAMP Start ";
   text += function;
-  text += " -->\n@RZV_ASSIGN(CAMP_NUMBER, \"";
+  text += " -->\n";
+  // The comment rides along as a comment line of the block, which opening
+  // reads back; without one the block is the bare fourteen lines.
+  if (!comment.empty()) {
+    text += "<!-- ";
+    text += comment;
+    text += " -->\n";
+  }
+  text += "@RZV_ASSIGN(CAMP_NUMBER, \"";
   text += std::to_string(number);
   text += "\")\n@RZV_ASSIGN(CAMP_START, \"";
   text += FormatDate(start);
@@ -56,6 +64,17 @@ std::time_t CK7QBldCampaignEntry::MakeDate(int year, int month, int day) {
   local.tm_mday = day;
   local.tm_isdst = -1;  // midnight as the calendar of that day has it
   return std::mktime(&local);
+}
+
+bool CK7QBldCampaignEntry::IsUsableComment(std::string_view comment) {
+  // Its line in the block ends at the first "-->" and at the line end.
+  return comment.find_first_of("\r\n") == std::string_view::npos &&
+         comment.find("-->") == std::string_view::npos;
+}
+
+bool CK7QBldCampaignEntry::Overlap(std::time_t start1, std::time_t end1, std::time_t start2,
+                                   std::time_t end2) {
+  return start1 <= end2 && start2 <= end1;
 }
 
 bool CK7QBldCampaignEntry::IsDate(std::string_view text) {

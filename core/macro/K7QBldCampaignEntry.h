@@ -7,6 +7,7 @@
 // One campaign: during [start, end] (both whole days, local time) the
 // function reads table 2 instead of table 1. The campaign text is what the
 // macro carries in front of the function's call; it is rebuilt by Set.
+// A comment goes into it as a comment line after the first.
 class CK7QBldCampaignEntry {
  public:
   void Set(int number, std::time_t start, std::time_t end, const std::string& function,
@@ -20,6 +21,12 @@ class CK7QBldCampaignEntry {
   const std::string& Comment() const { return m_comment; }
   const std::string& CampaignText() const { return m_campaignText; }
 
+  // Whether two ranges of whole days (both ends included) share a day.
+  static bool Overlap(std::time_t start1, std::time_t end1, std::time_t start2, std::time_t end2);
+
+  // A comment that the campaign text can carry and opening give back: no
+  // line break and no "-->" (a comment line of the block ends there).
+  static bool IsUsableComment(std::string_view comment);
   // "YYYYMMDD" of the local calendar date of `t` (1 April 1998 gives "19980401").
   static std::string FormatDate(std::time_t t);
   // Local midnight of "YYYYMMDD" when IsDate accepts it; `fallback` for anything else.

@@ -60,8 +60,13 @@ bool ParseComment(std::string_view comment, ParsedComment& parsed) {
   }
   parsed.variable = CK7QBldGroceries::Trim(parts[1]);
   parsed.value = CK7QBldGroceries::Trim(parts[2]);
-  parsed.replacement = CK7QBldGroceries::Trim(parts[3]);
-  parsed.note = CK7QBldGroceries::Trim(parts[4]);
+  // The replacement text and the note are kept as typed, blanks and all;
+  // only the line end the writer put before "-->" goes.
+  parsed.replacement.assign(parts[3]);
+  std::string_view note = parts[4];
+  if (!note.empty() && note.back() == '\n') note.remove_suffix(1);
+  if (!note.empty() && note.back() == '\r') note.remove_suffix(1);
+  parsed.note.assign(note);
   return true;
 }
 
@@ -142,6 +147,33 @@ int CK7QBldDDBlock::AddOrReplace(int kind, const std::string& value, const std::
     m_groceries.ReportMemoryException(e, __FILE__, __LINE__);
     return -1;
   }
+}
+
+bool CK7QBldDDBlock::IsImageFileName(std::string_view name) {
+  if (name.size() <= 4) return false;
+  for (char c : std::string_view("\\/,;*?\"<>|")) {
+    if (K7QCp932::Find(name, c) != std::string_view::npos) return false;
+  }
+  const std::string_view extension = name.substr(name.size() - 4);
+  return CK7QBldGroceries::EqualNoCase(extension, ".gif") ||
+         CK7QBldGroceries::EqualNoCase(extension, ".bmp") ||
+         CK7QBldGroceries::EqualNoCase(extension, ".jpg");
+}
+
+unsigned CK7QBldDDBlock::CheckFields(int kind, std::string_view value, std::string_view replacement,
+                                     std::string_view note) {
+  // All of them are below 0x40, so never the trail byte of a double-byte character.
+  const auto holds = [](std::string_view text, std::string_view chars) {
+    for (char c : chars) {
+      if (K7QCp932::Find(text, c) != std::string_view::npos) return true;
+    }
+    return K7QCp932::Find(text, kCommentClose) != std::string_view::npos;
+  };
+  if (holds(value, ",\"\r\n")) return kIdsObjectValueRefused;
+  if (kind == kPageObjectBackground && holds(replacement, ",'\r\n")) return kIdsObjectPathRefused;
+  if (holds(replacement, ",\r\n")) return kIdsObjectTextRefused;
+  if (holds(note, "\r\n")) return kIdsObjectNoteRefused;
+  return 0;
 }
 
 int CK7QBldDDBlock::Find(const std::string& function) const {

@@ -9,6 +9,12 @@
 
 class CK7QBldGroceries;
 
+// Texts that the object comment cannot carry.
+inline constexpr unsigned kIdsObjectValueRefused = 63602;
+inline constexpr unsigned kIdsObjectTextRefused = 63603;
+inline constexpr unsigned kIdsObjectPathRefused = 63604;
+inline constexpr unsigned kIdsObjectNoteRefused = 63605;
+
 // The page object list of the open macro: at most one object per function
 // (compared ignoring case). Its objects reach the macro as object comments
 // in the function's report, which assembly expands into conditional text.
@@ -22,6 +28,16 @@ class CK7QBldDDBlock {
                    const std::string& function, const std::string& table, const std::string& column,
                    const std::string& note);
   int Find(const std::string& function) const;
+  // An image page's file name: longer than 4 characters, none of
+  // "\\/,;*?\"<>|" (a URL's page cannot take them), ending in ".gif",
+  // ".bmp" or ".jpg" in any case.
+  static bool IsImageFileName(std::string_view name);
+  // The message that refuses a field the object comment could not give
+  // back, 0 when all can go: the comment separates its fields with commas
+  // and ends at the first "-->", the condition value stands in double
+  // quotes in the condition, a background image path in single quotes.
+  static unsigned CheckFields(int kind, std::string_view value, std::string_view replacement,
+                              std::string_view note);
   int GetCount() const { return static_cast<int>(m_objects.size()); }
   // nullptr outside the range.
   const CK7QBldPageObject* GetAt(int index) const;

@@ -171,8 +171,8 @@ bool CK7QBldDocCore::Save(const std::string& path) {
     return false;
   }
   const CK7QBldMacroFile file(groceries);
-  if (!file.Assemble(path, definePath, inputPath, reportPath, functionPaths, m_macro.Campaigns(),
-                     m_macro.Functions())) {
+  if (!file.Assemble(path, definePath, inputPath, reportPath, functionPaths,
+                     m_macro.CampaignsToWrite(), m_macro.Functions())) {
     removeAll();
     return false;
   }

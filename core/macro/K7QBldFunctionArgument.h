@@ -22,6 +22,9 @@ class CK7QBldFunctionArgument {
   // Replaces the values of the first entry of `identity`; nothing when there is none.
   void Replace(unsigned identity, const K7QStringList& values);
   int CountValues(unsigned identity) const;
+  // Whether an entry of `identity` exists (it may hold no values): the
+  // values entered next replace it rather than add one that Get never finds.
+  bool Has(unsigned identity) const { return FindEntry(identity) != nullptr; }
   int GetCount() const { return static_cast<int>(m_entries.size()); }
   void RemoveAll() { m_entries.clear(); }
 

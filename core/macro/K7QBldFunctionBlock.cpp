@@ -262,7 +262,15 @@ bool CK7QBldFunctionBlock::WriteComponent(const CK7QBldFunctionEntry& entry,
   try {
     CK7QBldTextWriter out(path);
     CK7QBldLineReader page;
-    if (!entry.page.empty() && K7QFile::Exists(entry.page)) page.Open(entry.page);
+    // An author's function page edited in the page editor has its macro
+    // form in the converted page; the page itself holds the editor's form.
+    const std::string converted = entry.page.empty()
+                                      ? std::string()
+                                      : CK7QBldGroceries::ChangeExtension(entry.page, "htm", "cvt");
+    if (!converted.empty() && K7QFile::Exists(converted))
+      page.Open(converted);
+    else if (!entry.page.empty() && K7QFile::Exists(entry.page))
+      page.Open(entry.page);
     const bool builderMade = entry.flag == kFunctionBuilderMade;
 
     out.WriteLine("%{");
@@ -349,6 +357,9 @@ bool CK7QBldFunctionBlock::ReadComponents(const K7QStringList& paths, int flag,
       std::vector<int> stack;
       const auto top = [&stack] { return stack.empty() ? kBlockComment : stack.back(); };
       {
+        // The page is made anew from the macro; a converted page of an
+        // earlier edit would stand for it on the next save.
+        K7QFile::Delete(CK7QBldGroceries::ChangeExtension(page, "htm", "cvt"));
         CK7QBldLineReader in(path);
         CK7QBldTextWriter out(page);
         std::string line;

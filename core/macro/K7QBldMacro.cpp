@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "K7QBldCp932.h"
 #include "K7QBldFile.h"
 #include "K7QBldHtmlScanner.h"
 #include "K7QBldNameKey.h"
@@ -22,6 +23,37 @@ CK7QBldFunctionArgument& CK7QBldMacro::ArgumentStore(std::size_t library) {
 std::string CK7QBldMacro::FunctionPrefix() const {
   if (!m_profile.FunctionSection().empty()) return m_profile.FunctionSection();
   return m_profile.DatabaseKind() == kDatabaseVq5 ? "%FUNCTION(RZV_SQL)" : "%FUNCTION(RZV_ODBC)";
+}
+
+CK7QBldCampaignBlock CK7QBldMacro::CampaignsToWrite() const {
+  CK7QBldCampaignBlock kept(m_campaigns);
+  const auto gone = [this](const std::string& function) {
+    return m_functions.FindByName(function) < 0;
+  };
+  IK7QBldUserInterface& ui = m_groceries.Ui();
+  std::string names;
+  kept.RemoveIf([&](const CK7QBldCampaignEntry& entry) {
+    if (!gone(entry.Function())) return false;
+    names += "\n" + K7QCp932::ToUtf8(entry.Function()) + " (" + K7QCp932::ToUtf8(entry.Table1()) +
+             " - " + K7QCp932::ToUtf8(entry.Table2()) + ")";
+    return true;
+  });
+  if (!names.empty()) {
+    ui.Prompt(kIdsCampaignsWithoutFunction, ui.String(kIdsCampaignsWithoutFunction) + "\n" + names,
+              K7QIcon::Exclamation, K7QButtons::Ok);
+  }
+  names.clear();
+  for (int i = 0; i < m_pageObjects.GetCount(); ++i) {
+    const CK7QBldPageObject* object = m_pageObjects.GetAt(i);
+    if (!gone(object->function)) continue;
+    names +=
+        "\n" + K7QCp932::ToUtf8(object->function) + " (" + K7QCp932::ToUtf8(object->column) + ")";
+  }
+  if (!names.empty()) {
+    ui.Prompt(kIdsObjectsWithoutFunction, ui.String(kIdsObjectsWithoutFunction) + "\n" + names,
+              K7QIcon::Exclamation, K7QButtons::Ok);
+  }
+  return kept;
 }
 
 CK7QBldFunctionBlock::WriteContext CK7QBldMacro::MakeWriteContext() const {

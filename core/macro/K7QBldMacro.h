@@ -14,6 +14,10 @@
 #include "K7QBldMessageBlock.h"
 #include "K7QBldProfile.h"
 
+// Campaigns and page objects left out of a save: their function is gone.
+inline constexpr unsigned kIdsCampaignsWithoutFunction = 63606;
+inline constexpr unsigned kIdsObjectsWithoutFunction = 63607;
+
 // Colours the main frame starts with when the settings hold none (0xRRGGBB).
 inline constexpr std::uint32_t kDefaultTagColor = 0x800080;
 inline constexpr std::uint32_t kDefaultBackgroundColor = 0xFFFFFF;
@@ -64,6 +68,12 @@ class CK7QBldMacro {
   // The server's image folder ("K7Q_IMG_PATH"), "/" until a macro sets it.
   const std::string& ImagePath() const { return m_imagePath; }
   void SetImagePath(const std::string& path) { m_imagePath = path; }
+
+  // The campaigns a save writes: those of functions the macro has, numbered
+  // anew. Campaigns and page objects of a function it no longer has (one
+  // deleted after they were set) are reported, 63606 and 63607 with each
+  // named, and left out, so that no block points at nothing.
+  CK7QBldCampaignBlock CampaignsToWrite() const;
 
   // "%FUNCTION(RZV_SQL)" for a VQ5 profile, "%FUNCTION(RZV_ODBC)" otherwise.
   std::string FunctionPrefix() const;

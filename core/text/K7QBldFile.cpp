@@ -252,8 +252,17 @@ bool CK7QBldLineReader::Fill() {
 }
 
 bool CK7QBldLineReader::ReadLine(std::string& line) {
+  bool cut = false;
+  return ReadLine(line, std::string::npos - 1, cut);
+}
+
+bool CK7QBldLineReader::ReadLine(std::string& line, std::size_t limit, bool& cut) {
   line.clear();
+  cut = false;
   if (m_fd < 0) return false;
+  // One byte more than the limit, so that a line of exactly `limit` bytes
+  // keeps the CR of its CR LF until it is taken off below.
+  const std::size_t keep = limit + 1;
   bool any = false;
   for (;;) {
     if (m_pos >= m_buffer.size() && !Fill()) break;
@@ -261,17 +270,20 @@ bool CK7QBldLineReader::ReadLine(std::string& line) {
     const char* begin = m_buffer.data() + m_pos;
     const std::size_t left = m_buffer.size() - m_pos;
     const void* nl = std::memchr(begin, '\n', left);
-    if (nl) {
-      const std::size_t len = static_cast<std::size_t>(static_cast<const char*>(nl) - begin);
-      line.append(begin, len);
-      m_pos += len + 1;
-      break;
-    }
-    line.append(begin, left);
-    m_pos = m_buffer.size();
+    const std::size_t len =
+        nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - begin) : left;
+    const std::size_t room = keep - line.size();
+    if (len > room) cut = true;
+    line.append(begin, std::min(len, room));
+    m_pos += nl ? len + 1 : len;
+    if (nl) break;
   }
   if (!any) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.size() > limit) {
+    line.resize(limit);
+    cut = true;
+  }
   return true;
 }
 

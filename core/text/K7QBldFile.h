@@ -76,6 +76,10 @@ class CK7QBldLineReader {
   // Reads the next line without its line end (CR LF or LF; a lone CR at the
   // end of the line is removed too). False at end of file.
   bool ReadLine(std::string& line);
+  // The same for readers of files that anyone may have written: at most
+  // `limit` bytes of the line are kept, the rest is passed over without
+  // being held, and `cut` tells whether anything was.
+  bool ReadLine(std::string& line, std::size_t limit, bool& cut);
   void Close();
   bool IsOpen() const { return m_fd >= 0; }
   const std::string& Path() const { return m_path; }

@@ -10,14 +10,17 @@
 #include <QTranslator>
 #include <cstdio>
 
+#include "K7QBldBlockScreens.h"
 #include "K7QBldCheck.h"
 #include "K7QBldContext.h"
+#include "K7QBldDBSheet.h"
 #include "K7QBldDoc.h"
 #include "K7QBldDocCore.h"
 #include "K7QBldFormView.h"
 #include "K7QBldGuiUi.h"
 #include "K7QBldLock.h"
 #include "K7QBldMainFrm.h"
+#include "K7QBldObjectScreens.h"
 #include "K7QBldSplash.h"
 
 namespace {
@@ -260,14 +263,21 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
   ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-main"));
   // Each page of the object tree, as the author sees it on selecting the item.
   const std::pair<int, const char*> pages[] = {
-      {0, "root"},        {1, "guide-start"}, {3, "guide-fourth"},       {9, "variables"},
-      {11, "input-page"}, {4, "report-page"}, {5, "guide-intermediate"}, {7, "functions"},
-      {8, "guide-final"},
+      {0, "root"},      {1, "guide-start"}, {3, "guide-fourth"}, {9, "variables"},
+      {10, "messages"}, {11, "input-page"}, {4, "report-page"},  {5, "guide-intermediate"},
+      {7, "functions"}, {8, "guide-final"},
   };
   for (const auto& [code, name] : pages) {
     m_mainFrame->FormView().SelectItem(code, true);
+    K7QShowBlockExample(m_mainFrame->FormView().CurrentPanel());
     ok &= save(m_mainFrame.get(), QStringLiteral("K7QBld-%1").arg(QLatin1String(name)));
   }
+  ok &= K7QSaveBlockScreenshots(*m_context, *m_mainFrame, m_mainFrame.get(), save);
+  if (CK7QBldDBSheet* sheet = m_mainFrame->FormView().DatabaseSheet()) {
+    m_mainFrame->FormView().SelectItem(4, true);
+    ok &= sheet->TakeScreenshots(save);
+  }
+  ok &= K7QSaveObjectScreenshots(*m_context, *m_mainFrame, save);
   CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
                      QString::fromStdString(m_language.Text("about.text")));
   ok &= save(&about, QStringLiteral("K7QBld-about"));

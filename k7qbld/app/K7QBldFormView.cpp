@@ -1,25 +1,28 @@
 #include "K7QBldFormView.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "K7QBldArtwork.h"
+#include "K7QBldCampaign.h"
 #include "K7QBldContext.h"
+#include "K7QBldDBSheet.h"
 #include "K7QBldDoc.h"
+#include "K7QBldDynamicData.h"
 #include "K7QBldFrame.h"
+#include "K7QBldFunction.h"
 #include "K7QBldGuidePage.h"
 #include "K7QBldMainFrm.h"
+#include "K7QBldMessage.h"
 #include "K7QBldPageDialog.h"
 #include "K7QBldVariable.h"
 
 namespace {
-
-constexpr unsigned kIdsDatabaseSheet = 62242;
 
 // The object tree: string, parent string, item code, image.
 struct TreeRow {
@@ -47,15 +50,6 @@ const unsigned kExpanded[] = {62176, 62178, 62179, 62184};
 
 constexpr int kCodeRole = Qt::UserRole;
 
-// A sample on one line of the list: line breaks and their "<BR>" become " / ".
-QString SampleLine(const std::string& sample) {
-  QString text = K7QFromCp932(sample);
-  text.replace(QStringLiteral("<BR>\r\n"), QStringLiteral(" / "));
-  text.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
-  while (text.endsWith(QStringLiteral(" / "))) text.chop(3);
-  return text;
-}
-
 }  // namespace
 
 CK7QBldFormView::CK7QBldFormView(CK7QBldContext& context, CMainFrame& frame)
@@ -69,11 +63,15 @@ CK7QBldFormView::CK7QBldFormView(CK7QBldContext& context, CMainFrame& frame)
   m_tree->setMinimumWidth(200);
   m_tree->setMaximumWidth(280);
   layout->addWidget(m_tree);
-  m_placement = new QWidget(this);
+  m_splitter = new QSplitter(Qt::Horizontal, this);
+  m_splitter->setChildrenCollapsible(false);
+  m_placement = new QWidget(m_splitter);
   m_placement->setObjectName(QString::number(kIdPlacement));
   auto* placementLayout = new QVBoxLayout(m_placement);
   placementLayout->setContentsMargins(0, kPanelTopOffset, 0, 0);
-  layout->addWidget(m_placement, 1);
+  m_splitter->addWidget(m_placement);
+  m_splitter->setStretchFactor(0, 3);
+  layout->addWidget(m_splitter, 1);
   FillTree();
   connect(m_tree, &QTreeWidget::itemSelectionChanged, this, &CK7QBldFormView::OnSelectionChanged);
   m_tree->setCurrentItem(ItemByCode(0));
@@ -121,13 +119,7 @@ void CK7QBldFormView::SelectItem(int code, bool refresh) {
   m_tree->setCurrentItem(item);
 }
 
-void CK7QBldFormView::Refresh() {
-  if (m_shown == kDatabaseSheet) {
-    ShowPanel(MakeDatabasePanel(), kDatabaseSheet);
-    return;
-  }
-  ShowSelected();
-}
+void CK7QBldFormView::Refresh() { ShowSelected(); }
 
 void CK7QBldFormView::StoreCurrentPage() {
   if (auto* page = dynamic_cast<IK7QBldStoringPage*>(m_panel.data())) page->StoreRows();
@@ -169,12 +161,21 @@ QWidget* CK7QBldFormView::MakePanel(int code) {
       return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kIntermediate, m_placement);
     case 8:
       return new CK7QBldGuidePage(m_context, m_frame, CK7QBldGuidePage::kFinal, m_placement);
+    case 13:
+      return new CK7QBldCampaign(m_context, m_frame, m_placement);
+    case 14:
+      return CK7QBldDynamicData::MakeTreePanel(m_context, m_frame, m_placement);
     case 9:
       return new CK7QBldVariable(m_context, m_frame, m_placement);
     case 11:
       return new CK7QBldPageDialog(m_context, m_frame, kHtmlInput, code, m_placement);
     case 4:
       return new CK7QBldPageDialog(m_context, m_frame, kHtmlReport, code, m_placement);
+    case 7:
+      return new CK7QBldFunction(m_context, m_frame, m_placement);
+    case 10:
+      return new CK7QBldMessage(m_context, m_frame.Macro().Messages(), CK7QBldMessage::kModeReport,
+                                m_placement);
     default:
       return MakeLaterPanel(code);
   }
@@ -206,35 +207,6 @@ QWidget* CK7QBldFormView::MakeRootPanel() {
   right->addWidget(label, 1, Qt::AlignTop);
   AddGuideButtons(panel, right, false);
   layout->addLayout(right, 1);
-  return panel;
-}
-
-QWidget* CK7QBldFormView::MakeDatabasePanel() {
-  auto* panel = new QWidget(m_placement);
-  panel->setObjectName(QStringLiteral("databaseSheet"));
-  auto* layout = new QVBoxLayout(panel);
-  auto* title = new QLabel(m_context.String(kIdsDatabaseSheet), panel);
-  QFont bold = title->font();
-  bold.setBold(true);
-  title->setFont(bold);
-  layout->addWidget(title);
-  const CK7QBldProfile& profile = m_frame.Macro().Profile();
-  auto* tree = new QTreeWidget(panel);
-  tree->setObjectName(QStringLiteral("tables"));
-  tree->setHeaderLabels({m_context.Text("db.name", "Table / column"),
-                         m_context.Text("db.type", "Type"), m_context.Text("db.sample", "Sample")});
-  for (const CK7QBldDBTable& table : profile.Tables()) {
-    auto* t = new QTreeWidgetItem(tree, {K7QFromCp932(table.Name())});
-    for (const CK7QBldProfileColumn& column : table.Columns()) {
-      new QTreeWidgetItem(t, {K7QFromCp932(column.m_column),
-                              QStringLiteral("%1(%2)").arg(K7QFromCp932(column.m_typeName),
-                                                           K7QFromCp932(column.m_length)),
-                              SampleLine(profile.ColumnSample(table.Name(), column.m_column))});
-    }
-  }
-  tree->expandAll();
-  tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-  layout->addWidget(tree, 1);
   return panel;
 }
 
@@ -277,12 +249,21 @@ void CK7QBldFormView::AddGuideButtons(QWidget* panel, QBoxLayout* layout, bool b
 }
 
 bool CK7QBldFormView::LoadProfile(const QString& path) {
-  CK7QBldProfile& profile = m_frame.Macro().Profile();
-  const bool ok = profile.Read(K7QToPath(QFileInfo(path).absoluteFilePath()));
-  if (!ok) m_context.Ui().Message(kIdsProfileLoadFailed, K7QIcon::Exclamation);
-  ShowPanel(MakeDatabasePanel(), kDatabaseSheet);
+  DestroyDatabaseSheet();
+  auto* sheet = new CK7QBldDBSheet(m_context, m_frame, m_splitter);
+  sheet->hide();
+  m_splitter->addWidget(sheet);
+  m_splitter->setStretchFactor(1, 2);
+  m_sheet = sheet;
+  const bool ok = sheet->Load(path);
+  sheet->show();
+  // The page beside it shows the profile now open.
+  ShowSelected();
   return ok;
 }
+
+CK7QBldDBSheet* CK7QBldFormView::DatabaseSheet() const { return m_sheet.data(); }
+void CK7QBldFormView::DestroyDatabaseSheet() { delete m_sheet.data(); }
 
 int CK7QBldFormView::CollapseTree() {
   if (m_tree->isHidden()) return 0;

@@ -4,15 +4,18 @@
 #include <QWidget>
 
 struct CK7QBldContext;
+class CK7QBldDBSheet;
 class CMainFrame;
 class QBoxLayout;
 class QLabel;
+class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 // The builder's single view (form template 131): the object tree (1001) of
-// the macro's parts on one side and, over the placement area (1131), the
-// panel of the selected part or the database sheet.
+// the macro's parts on one side, the panel of the selected part over the
+// placement area (1131), and beside it, while a profile is open, the
+// database sheet from which the author drags database objects into pages.
 class CK7QBldFormView : public QWidget {
   Q_OBJECT
 
@@ -20,7 +23,7 @@ class CK7QBldFormView : public QWidget {
   static constexpr int kIdTree = 1001;
   static constexpr int kIdPlacement = 1131;
   static constexpr int kPanelTopOffset = 6;
-  enum Shown { kNone = 0, kPanel = 1, kDatabaseSheet = 2 };
+  enum Shown { kNone = 0, kPanel = 1 };
 
   CK7QBldFormView(CK7QBldContext& context, CMainFrame& frame);
 
@@ -34,8 +37,14 @@ class CK7QBldFormView : public QWidget {
   QWidget* CurrentPanel() const { return m_panel; }
   Shown ShownKind() const { return m_shown; }
 
-  // Reads a profile into the macro and shows the database sheet's place; 62321 on failure.
+  // Makes the database sheet anew (the old one goes before the profile is
+  // read again), which reads the profile; 62321 on failure, when the sheet
+  // stays empty.
   bool LoadProfile(const QString& path);
+  // The database sheet, nullptr before a profile was opened.
+  CK7QBldDBSheet* DatabaseSheet() const;
+  // Removes the database sheet at once: it points into the profile.
+  void DestroyDatabaseSheet();
   // Shows the selected item's page again (after a reset or an open); rows
   // the page held are not stored, as they belong to the macro before.
   void Refresh();
@@ -52,7 +61,6 @@ class CK7QBldFormView : public QWidget {
   void ShowPanel(QWidget* panel, Shown kind);
   QWidget* MakePanel(int code);
   QWidget* MakeRootPanel();
-  QWidget* MakeDatabasePanel();
   QWidget* MakeLaterPanel(int code);
   void ShowSelected();
   // Back and Next as on the guide pages: through every item of the tree.
@@ -62,6 +70,8 @@ class CK7QBldFormView : public QWidget {
   CMainFrame& m_frame;
   QTreeWidget* m_tree;
   QWidget* m_placement;
+  QSplitter* m_splitter;
   QPointer<QWidget> m_panel;
+  QPointer<CK7QBldDBSheet> m_sheet;
   Shown m_shown = kNone;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <string>
 
 class CK7QBldMacro;
@@ -28,6 +29,12 @@ class IK7QBldFrame {
   virtual bool ConfirmPageEditorClosed(bool macroGoes) = 0;
   // Starts the macro text editor on `macroPath` with `title` as its window title.
   virtual bool ViewMacro(const QString& macroPath, const QString& title) = 0;
+  // Starts the macro text editor on a working page of the macro (a
+  // builder-made function's page); when it ends having changed the page,
+  // the document is marked modified.
+  virtual bool ViewPageText(const QString& pagePath, const QString& title) = 0;
+  // A page editor was started and its end not handled yet.
+  virtual bool PageEditorRunning() const = 0;
   // Copies the profile's large-object files next to the page.
   virtual bool CopyLargeObjectFiles(const QString& pagePath) = 0;
   // Hides the tree side of the form view (before the page editor starts) and back.
@@ -35,6 +42,10 @@ class IK7QBldFrame {
   virtual void ExpandSidePanel() = 0;
   // The document's Save As (the final guide page's OK).
   virtual void SaveAs() = 0;
+  // The colour of the fragments the database sheet's pages make (0xRRGGBB),
+  // one for all of them; black until the author picks another.
+  virtual std::uint32_t SharedColor() const = 0;
+  virtual void SetSharedColor(std::uint32_t color) = 0;
 };
 
 // A page of the form view that edits rows of the macro in a list of its own

@@ -1,6 +1,7 @@
 #include "K7QBldMainFrm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -34,8 +35,8 @@ constexpr unsigned kIdsConversionFailed = 62374;
 constexpr unsigned kIdsPageEditorStillOpen = 63103;
 constexpr unsigned kIdsEditedPageKept = 63108;
 constexpr int kIdAppAbout = 57664;
-// The object tree's item of the report page.
-constexpr int kReportItem = 4;
+// The object tree's item of the input page.
+constexpr int kInputItem = 11;
 constexpr int kIdAppExit = 57665;
 
 // The App Paths entry of the page editor: a group per program, holding the
@@ -68,7 +69,8 @@ CMainFrame::CMainFrame(CK7QBldContext& context, QWidget* parent)
 }
 
 // The editors are detached programs: they run on when the window goes.
-CMainFrame::~CMainFrame() = default;
+// The database sheet points into the macro's profile: it goes first.
+CMainFrame::~CMainFrame() { m_formView->DestroyDatabaseSheet(); }
 
 QAction* CMainFrame::AddAction(int id, const char* key, const char* fallback,
                                std::function<void()> handler) {
@@ -335,21 +337,23 @@ bool CMainFrame::EditPage(int itemCode, const QString& pagePath) {
   QString program = PageEditorProgram();
   if (program.isEmpty()) return false;
   const std::string page = K7QToPath(pagePath);
-  if (!pagePath.isEmpty() && K7QFile::Exists(page)) {
-    // The page becomes the editor's working copy; until a conversion of it
-    // succeeds, the macro keeps the page in macro form as its converted page,
-    // and that is what a save writes.
-    const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
-    if (!converted.empty() && !K7QFile::Exists(converted)) {
-      try {
-        K7QFile::CopyBinary(page, converted);
-      } catch (const CK7QBldFileException& e) {
-        m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
-        return false;
-      }
+  try {
+    if (!pagePath.isEmpty() && K7QFile::Exists(page)) {
+      // The page becomes the editor's working copy; until a conversion of it
+      // succeeds, the macro keeps the page in macro form as its converted page,
+      // and that is what a save writes.
+      const std::string converted = CK7QBldGroceries::ChangeExtension(page, "htm", "cvt");
+      if (!converted.empty() && !K7QFile::Exists(converted)) K7QFile::CopyBinary(page, converted);
+      K7QPrepareForEditing(m_macro, page);
     }
-    K7QPrepareForEditing(m_macro, page);
+  } catch (const CK7QBldFileException& e) {
+    m_context.groceries.ReportFileException(e, __FILE__, __LINE__);
+    return false;
   }
+  // Taken before the editor starts: an editor quicker than this process
+  // would otherwise have saved already, and its change would go unseen.
+  long long size = 0, time = 0;
+  if (!K7QFile::Status(page, size, time)) size = 0;
   auto process = std::make_unique<CK7QBldEditorProcess>();
   for (;;) {
     const QString commandLine = QStringLiteral("\"%1\" \"%2\"").arg(program, pagePath);
@@ -360,7 +364,8 @@ bool CMainFrame::EditPage(int itemCode, const QString& pagePath) {
   m_pageEditor = std::move(process);
   m_editedItemCode = itemCode;
   m_editedPage = pagePath;
-  if (!K7QFile::Status(page, m_pageSize, m_pageTime)) m_pageSize = 0;
+  m_pageSize = size;
+  m_pageTime = time;
   if (!m_pageTimerId) m_pageTimerId = startTimer(kPollMs);
   return true;
 }
@@ -376,6 +381,24 @@ bool CMainFrame::ViewMacro(const QString& macroPath, const QString& title) {
   }
   // Another editor started before keeps running; the macro is checked when any of them ends.
   m_macroEditors.push_back(std::move(process));
+  if (!m_macroTimerId) m_macroTimerId = startTimer(kPollMs);
+  return true;
+}
+
+bool CMainFrame::ViewPageText(const QString& pagePath, const QString& title) {
+  const QString editor =
+      K7QBldSettings::Value(K7QBldSettings::kFilePath, QStringLiteral("EditorPath"));
+  const QString commandLine = QStringLiteral("\"%1\" \"%2\" -t %3").arg(editor, pagePath, title);
+  PageTextEditor watched;
+  watched.page = pagePath;
+  // Before the start, as for the page editor.
+  if (!K7QFile::Status(K7QToPath(pagePath), watched.size, watched.time)) watched.size = 0;
+  watched.process = std::make_unique<CK7QBldEditorProcess>();
+  if (!watched.process->Start(commandLine)) {
+    m_context.Ui().Message(kIdsCannotStartEditor, K7QIcon::Stop);
+    return false;
+  }
+  m_pageTextEditors.push_back(std::move(watched));
   if (!m_macroTimerId) m_macroTimerId = startTimer(kPollMs);
   return true;
 }
@@ -401,8 +424,11 @@ void CMainFrame::StopTimer(int& id) {
 }
 
 void CMainFrame::PollEditors() {
-  // A message box shown from here runs the timers again inside it.
-  if (m_polling) return;
+  // A message box shown from here runs the timers again inside it. While
+  // a modal window of a page is open (the statement sheet, a function's
+  // messages) the page under it must not be replaced: the end of an editor
+  // is taken up once that window has closed.
+  if (m_polling || QApplication::activeModalWidget()) return;
   m_polling = true;
   if (m_pageEditor && !m_pageEditor->IsRunning()) FinishPageEdit(true);
   const auto ended = std::remove_if(m_macroEditors.begin(), m_macroEditors.end(),
@@ -415,7 +441,16 @@ void CMainFrame::PollEditors() {
     m_macroCheckPending = false;
     m_document->CheckMacroOnDisk();
   }
-  if (m_macroEditors.empty() && !m_macroCheckPending) StopTimer(m_macroTimerId);
+  for (auto it = m_pageTextEditors.begin(); it != m_pageTextEditors.end();) {
+    if (it->process->IsRunning()) {
+      ++it;
+      continue;
+    }
+    if (PageChangedSince(it->page, it->size, it->time)) SetDocumentModified();
+    it = m_pageTextEditors.erase(it);
+  }
+  if (m_macroEditors.empty() && !m_macroCheckPending && m_pageTextEditors.empty())
+    StopTimer(m_macroTimerId);
   m_polling = false;
 }
 
@@ -423,15 +458,21 @@ void CMainFrame::FinishPageEdit(bool reselect) {
   StopTimer(m_pageTimerId);
   m_pageEditor.reset();
   ExpandSidePanel();
+  // The shown page's rows go into the macro before the conversion changes
+  // the function list, and the page then shows the list as converted: a
+  // page still holding the old list would store it over the new one.
+  m_formView->StoreCurrentPage();
   const bool converted = ConvertEditedPage();
+  m_formView->Refresh();
   if (reselect) m_formView->SelectItem(m_editedItemCode, true);
   if (!PageChangedSince(m_editedPage, m_pageSize, m_pageTime)) return;
   SetDocumentModified();
   // A page the author changed may be looked at in the browser at once
   // (not while the macro is on its way out).
+  // A function's own page shows where the report calls it.
   if (converted && reselect)
-    m_preview->OfferAfterConversion(m_editedItemCode == kReportItem ? CK7QBldPreview::Page::Report
-                                                                    : CK7QBldPreview::Page::Input);
+    m_preview->OfferAfterConversion(m_editedItemCode == kInputItem ? CK7QBldPreview::Page::Input
+                                                                   : CK7QBldPreview::Page::Report);
 }
 
 bool CMainFrame::ConvertEditedPage() {

@@ -55,6 +55,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   bool EditPage(int itemCode, const QString& pagePath) override;
   // Starts the macro text editor on `macroPath` with `title` as its window title.
   bool ViewMacro(const QString& macroPath, const QString& title) override;
+  bool ViewPageText(const QString& pagePath, const QString& title) override;
   // Copies the profile's large-object files next to the page.
   bool CopyLargeObjectFiles(const QString& pagePath) override;
   // Hides the tree side of the form view (before the page editor starts) and back.
@@ -65,7 +66,7 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   // Checks both editors; what the two timers do.
   void PollEditors();
   // A page editor was started and its end not handled yet.
-  bool PageEditorRunning() const { return m_pageEditor != nullptr; }
+  bool PageEditorRunning() const override { return m_pageEditor != nullptr; }
   bool MacroEditorRunning() const { return !m_macroEditors.empty(); }
   QString EditedPage() const { return m_editedPage; }
   // Before the macro goes (close, New, Open, Open Profile) or another page
@@ -90,6 +91,8 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   std::string MacroTitle() const override;
   QString DocumentTitle() const override;
   void SaveAs() override;
+  std::uint32_t SharedColor() const override { return m_sharedColor; }
+  void SetSharedColor(std::uint32_t color) override { m_sharedColor = color & 0xFFFFFF; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -123,8 +126,17 @@ class CMainFrame : public QMainWindow, public IK7QBldFrame {
   // be checked after one of them ended.
   std::vector<std::unique_ptr<CK7QBldEditorProcess>> m_macroEditors;
   bool m_macroCheckPending = false;
+  // Text editors on working pages, with the page's size and time at their start.
+  struct PageTextEditor {
+    std::unique_ptr<CK7QBldEditorProcess> process;
+    QString page;
+    long long size = 0;
+    long long time = 0;
+  };
+  std::vector<PageTextEditor> m_pageTextEditors;
   bool m_polling = false;
   int m_pageTimerId = 0;
   int m_macroTimerId = 0;
   int m_takenWidth = 0;
+  std::uint32_t m_sharedColor = 0;
 };

@@ -76,16 +76,16 @@ TEST(SqlNames, TheTypeClassAConditionWasWrittenFor) {
   // The builder quotes a value exactly for character columns and offers LIKE only for them.
   const struct {
     const char* condition;
-    K7QTypeClass typeClass;
+    K7QCheckTypeClass typeClass;
   } rows[] = {
-      {"products.price = 100", K7QTypeClass::kNumeric},
-      {"products.price = $(QPRICE)", K7QTypeClass::kNumeric},
-      {"products.id BETWEEN 1 AND 5", K7QTypeClass::kNumeric},
-      {"products.stock >= -3", K7QTypeClass::kNumeric},
-      {"products.name = 'abc'", K7QTypeClass::kCharacter},
-      {"products.name LIKE '%$(QNAME)%'", K7QTypeClass::kCharacter},
-      {"a.x = b.y", K7QTypeClass::kUnknown},  // two columns: nothing to quote
-      {"products.name IS NULL", K7QTypeClass::kUnknown},
+      {"products.price = 100", K7QCheckTypeClass::kNumeric},
+      {"products.price = $(QPRICE)", K7QCheckTypeClass::kNumeric},
+      {"products.id BETWEEN 1 AND 5", K7QCheckTypeClass::kNumeric},
+      {"products.stock >= -3", K7QCheckTypeClass::kNumeric},
+      {"products.name = 'abc'", K7QCheckTypeClass::kCharacter},
+      {"products.name LIKE '%$(QNAME)%'", K7QCheckTypeClass::kCharacter},
+      {"a.x = b.y", K7QCheckTypeClass::kUnknown},  // two columns: nothing to quote
+      {"products.name IS NULL", K7QCheckTypeClass::kUnknown},
   };
   for (const auto& row : rows)
     EXPECT_EQ(K7QSqlNames::Condition(row.condition).typeClass, row.typeClass) << row.condition;

@@ -40,7 +40,7 @@ class Campaigns : public ::testing::Test {
 };
 
 TEST_F(Campaigns, TextCarriesDatesNumberAndTables) {
-  EXPECT_EQ(m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "F", "T1", "T2", "spring"), 0);
+  EXPECT_EQ(m_block.Add(Day(1998, 4, 1), Day(1998, 4, 30), "F", "T1", "T2", ""), 0);
   EXPECT_EQ(m_block.Add(Day(2001, 12, 31), Day(2001, 12, 31), "G", "A", "B", ""), 1);
   EXPECT_EQ(m_block.GetCampaignText("f"),
             CampaignText("F", "1", "19980401", "19980430", "T1", "T2"));
@@ -351,3 +351,64 @@ TEST_F(Campaigns, RestoreFileRewritesInPlace) {
 }
 
 }  // namespace
+
+TEST_F(Campaigns, CommentRidesInItsOwnBlockAndComesBack) {
+  m_block.Add(Day(2030, 1, 1), Day(2030, 1, 31), "F", "T1", "T2", "winter, sale");
+  m_block.Add(Day(2030, 2, 1), Day(2030, 2, 28), "G", "U1", "U2", "");
+  std::string withComment = CampaignText("F", "1", "20300101", "20300131", "T1", "T2");
+  withComment.insert(withComment.find('\n') + 1, "<!-- winter, sale -->\n");
+  EXPECT_EQ(m_block.GetCampaignText("F"), withComment);
+  // Without a comment the block is the bare fourteen lines.
+  EXPECT_EQ(m_block.GetCampaignText("G"),
+            CampaignText("G", "2", "20300201", "20300228", "U1", "U2"));
+
+  CK7QBldCampaignBlock read(m_groceries);
+  read.ExtractCampaignsFromText(
+      m_block.GetCampaignText("F") + "\r\n" + m_block.GetCampaignText("G"), 5);
+  ASSERT_EQ(read.GetCount(), 2);
+  EXPECT_EQ(read.GetAt(0)->Comment(), "winter, sale");
+  // The comment of the block before is not carried over as the dates are.
+  EXPECT_EQ(read.GetAt(1)->Comment(), "");
+  EXPECT_EQ(read.GetAt(1)->CampaignText(), m_block.GetAt(1)->CampaignText());
+}
+
+TEST(CampaignChecks, CommentsAndOverlaps) {
+  const std::pair<const char*, bool> comments[] = {
+      {"", true},      {"a, b \"c\" <b>", true}, {"ends -->", false}, {"two\nlines", false},
+      {"cr\r", false}, {"a -- b", true},
+  };
+  for (const auto& [comment, usable] : comments)
+    EXPECT_EQ(CK7QBldCampaignEntry::IsUsableComment(comment), usable) << comment;
+  struct Case {
+    int s1, e1, s2, e2;
+    bool overlap;
+  };
+  // Days of March 2030; both ends of a range are included.
+  const Case ranges[] = {
+      {1, 10, 11, 20, false}, {1, 10, 10, 20, true}, {5, 6, 1, 31, true},
+      {11, 20, 1, 10, false}, {3, 3, 3, 3, true},
+  };
+  for (const Case& c : ranges) {
+    EXPECT_EQ(CK7QBldCampaignEntry::Overlap(Day(2030, 3, c.s1), Day(2030, 3, c.e1),
+                                            Day(2030, 3, c.s2), Day(2030, 3, c.e2)),
+              c.overlap)
+        << c.s1 << "-" << c.e1 << " / " << c.s2 << "-" << c.e2;
+  }
+}
+
+TEST_F(Campaigns, DatesFarAheadAreStoredWithoutOverflow) {
+  ASSERT_EQ(m_block.Add(Day(2100, 2, 28), Day(2126, 12, 31), "F", "T1", "T2", ""), 0);
+  EXPECT_NE(m_block.GetCampaignText("F").find("CAMP_START, \"21000228\""), std::string::npos);
+  EXPECT_NE(m_block.GetCampaignText("F").find("CAMP_END, \"21261231\""), std::string::npos);
+}
+
+TEST_F(Campaigns, RemoveIfNumbersTheRestAnew) {
+  m_block.Add(Day(2030, 1, 1), Day(2030, 1, 2), "A", "T", "U", "");
+  m_block.Add(Day(2030, 1, 1), Day(2030, 1, 2), "B", "T", "U", "");
+  m_block.Add(Day(2030, 1, 1), Day(2030, 1, 2), "C", "T", "U", "note");
+  m_block.RemoveIf([](const CK7QBldCampaignEntry& e) { return e.Function() == "B"; });
+  ASSERT_EQ(m_block.GetCount(), 2);
+  EXPECT_EQ(m_block.GetAt(1)->Function(), "C");
+  EXPECT_NE(m_block.GetCampaignText("C").find("CAMP_NUMBER, \"2\""), std::string::npos);
+  EXPECT_NE(m_block.GetCampaignText("C").find("<!-- note -->"), std::string::npos);
+}

@@ -2,6 +2,8 @@
 // and the define and page components read back.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "K7QBldCampaignEntry.h"
 #include "K7QBldMacroFile.h"
 #include "MacroTestSupport.h"
@@ -172,6 +174,9 @@ struct DefineCase {
   std::vector<unsigned> shown;
   std::size_t variables;
 };
+
+// Test names carry the rule, not the case's bytes (which differ from build to build).
+void PrintTo(const DefineCase& c, std::ostream* os) { *os << c.rule; }
 
 class DefineReadTest : public CK7QMacroFixture, public ::testing::WithParamInterface<DefineCase> {};
 

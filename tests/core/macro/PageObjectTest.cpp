@@ -253,3 +253,64 @@ TEST(ObjectComments, RandomReportsRevertToTheirText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ObjectChecks, FieldsTheCommentCannotCarryAreRefused) {
+  struct Case {
+    const char* rule;
+    int kind;
+    std::string value, replacement, note;
+    unsigned refused;
+  };
+  const Case cases[] = {
+      {"comma in the text", kPageObjectText, "1", " sold out, ", "a, b", kIdsObjectTextRefused},
+      {"all can go", kPageObjectText, "1", " sold out ", "a, b \"c\"", 0},
+      {"comma splits the value", kPageObjectText, "1,2", "x", "", kIdsObjectValueRefused},
+      {"quote breaks the condition", kPageObjectText, "a\"b", "x", "", kIdsObjectValueRefused},
+      {"--> ends the comment", kPageObjectText, "a-->", "x", "", kIdsObjectValueRefused},
+      {"line break in the value", kPageObjectText, "a\nb", "x", "", kIdsObjectValueRefused},
+      {"--> in the text", kPageObjectText, "1", "x-->", "", kIdsObjectTextRefused},
+      {"line break in the text", kPageObjectText, "1", "x\r\ny", "", kIdsObjectTextRefused},
+      {"quote in a text is fine", kPageObjectText, "1", "it's \"new\"", "", 0},
+      {"single quote ends the script string", kPageObjectBackground, "1", "/img/it's.gif", "",
+       kIdsObjectPathRefused},
+      {"comma in a path", kPageObjectBackground, "1", "/img/a,b.gif", "", kIdsObjectPathRefused},
+      {"colour", kPageObjectBackground, "1", "#FF0000", "", 0},
+      {"--> in the note", kPageObjectImage, "1", "a.gif", "x --> y", kIdsObjectNoteRefused},
+      {"line break in the note", kPageObjectImage, "1", "a.gif", "x\ny", kIdsObjectNoteRefused},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CK7QBldDDBlock::CheckFields(c.kind, c.value, c.replacement, c.note), c.refused)
+        << c.rule;
+  }
+}
+
+TEST(ObjectChecks, ImageFileNames) {
+  const std::pair<const char*, bool> names[] = {
+      {".gif", false},  // four characters: a bare extension
+      {"a.gif", true},  // longer than four
+      {"ab,c.gif", false},   {"a;b.jpg", false},    {"a\"b.bmp", false}, {"a\\b.gif", false},
+      {"photo.png", false},  {"photo.jpg", true},   {"PHOTO.JPG", true}, {"icon.Bmp", true},
+      {"photo.jpeg", false}, {"photo.gif ", false},
+  };
+  for (const auto& [name, ok] : names) EXPECT_EQ(CK7QBldDDBlock::IsImageFileName(name), ok) << name;
+}
+
+TEST(ObjectComments, TextAndNoteKeepTheirBlanksThroughSaveAndOpen) {
+  CK7QScriptedUi ui;
+  CK7QBldGroceries groceries(ui);
+  CK7QBldDDBlock written(groceries);
+  written.AddOrReplace(kPageObjectText, "9", "  ", "Items", "ITEMS", "PRICE", " note, with comma ");
+  const std::string comment = written.GetObjectComment("Items", "PRICE", "/");
+  const std::string expanded = CK7QBldDDBlock::ExpandObjectComments(WithCrLf(Component(comment)));
+  EXPECT_NE(expanded.find("<TD>  </TD>"), std::string::npos);
+  CK7QBldDDBlock read(groceries);
+  EXPECT_EQ(read.RevertObjectComments(expanded, "Items"), WithCrLf(Component(comment)));
+  ASSERT_EQ(read.GetCount(), 1);
+  EXPECT_EQ(read.GetAt(0)->replacement, "  ");
+  EXPECT_EQ(read.GetAt(0)->note, " note, with comma ");
+  EXPECT_EQ(read.GetObjectComment("Items", "PRICE", "/"), comment);
+}
+
+}  // namespace
