@@ -1,7 +1,6 @@
 // k7q check: which tables and columns of a macro a changed database no longer has.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,20 +19,10 @@ namespace {
 constexpr int kExitFindings = 1;
 constexpr int kExitError = 2;
 
-// The profile the macro was made with: the builder keeps a macro's working
-// files beside its profile, so it is the one profile in the macro's folder.
-// Empty when there is none, several, or it is the new profile itself.
-std::string ProfileBeside(const std::string& macroPath, const std::string& fresh) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path folder = fs::absolute(macroPath, ec).parent_path();
-  std::vector<std::string> found;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (it->path().extension() == ".k7q_pro" && it->is_regular_file(ec))
-      found.push_back(it->path().string());
-  }
-  if (ec || found.size() != 1 || CK7QBldDocCore::SameFile(found[0], fresh)) return {};
-  return found[0];
+// The profile the macro was made with, unless that is the new one itself.
+std::string ProfileMadeWith(const std::string& macroPath, const std::string& fresh) {
+  const std::string beside = CK7QBldDocCore::ProfileBeside(macroPath);
+  return CK7QBldDocCore::SameFile(beside, fresh) ? std::string() : beside;
 }
 
 bool ReadProfile(CK7QBldProfile& profile, const std::string& path, CK7QConsoleUi& ui) {
@@ -71,7 +60,7 @@ int RunCheck(const K7QArgs& args) {
   }
   if (macroPath.empty()) return K7QUsageError("check: a macro file is required");
   if (freshPath.empty()) return K7QUsageError("check: --profile PROFILE is required");
-  if (wasPath.empty()) wasPath = ProfileBeside(macroPath, freshPath);
+  if (wasPath.empty()) wasPath = ProfileMadeWith(macroPath, freshPath);
 
   CK7QConsoleUi ui;
   if (yes) ui.SetAnswer(kIdYes);

@@ -97,6 +97,20 @@ bool CK7QBldDocCore::SameFile(const std::string& a, const std::string& b) {
   return canonicalA == canonicalB;
 }
 
+std::string CK7QBldDocCore::ProfileBeside(const std::string& macroPath) {
+  std::error_code ec;
+  const fs::path folder = fs::absolute(macroPath, ec).parent_path();
+  std::string found;
+  int count = 0;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->path().extension() != ".k7q_pro" || !it->is_regular_file(typeError)) continue;
+    found = it->path().string();
+    ++count;
+  }
+  return !ec && count == 1 ? found : std::string();
+}
+
 void CK7QBldDocCore::SetPath(const std::string& path) {
   m_path = path;
   m_title = TitleOf(path);

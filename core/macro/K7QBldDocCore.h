@@ -32,6 +32,11 @@ class CK7QBldDocCore {
   // Whether two paths name one file: the same file when both exist (links
   // followed), else the same absolute path.
   static bool SameFile(const std::string& a, const std::string& b);
+  // The profile a macro was made with, as far as its place tells: the one
+  // "*.k7q_pro" in the macro's folder (where the builder keeps a macro's
+  // working files); "" when there is none, more than one, or the folder
+  // cannot be listed.
+  static std::string ProfileBeside(const std::string& macroPath);
 
   // New / open profile: the macro's parts emptied, untitled (string 62240),
   // not modified, no file.

@@ -11,8 +11,11 @@
 #include <cstdio>
 
 #include "K7QBldBlockScreens.h"
+#include "K7QBldCheck.h"
+#include "K7QBldContext.h"
 #include "K7QBldDBSheet.h"
 #include "K7QBldDoc.h"
+#include "K7QBldDocCore.h"
 #include "K7QBldFormView.h"
 #include "K7QBldGuiUi.h"
 #include "K7QBldLock.h"
@@ -74,9 +77,7 @@ CK7QBldCommandLine CK7QBldCommandLine::Parse(const QStringList& arguments) {
 }
 
 QString CK7QBldCommandLine::ProfileBeside(const QString& macro) {
-  const QFileInfoList profiles = QFileInfo(macro).absoluteDir().entryInfoList(
-      {QStringLiteral("*.k7q_pro")}, QDir::Files | QDir::Readable);
-  return profiles.size() == 1 ? profiles.front().absoluteFilePath() : QString();
+  return K7QFromPath(CK7QBldDocCore::ProfileBeside(K7QToPath(macro)));
 }
 
 CK7QBldApp::CK7QBldApp(Options options) : m_options(std::move(options)) {
@@ -280,6 +281,13 @@ bool CK7QBldApp::TakeScreenshots(const QString& folder, const QString& suffix) {
   CK7QBldAbout about(m_mainFrame.get(), QString::fromStdString(m_language.Text("about.caption")),
                      QString::fromStdString(m_language.Text("about.text")));
   ok &= save(&about, QStringLiteral("K7QBld-about"));
+  // Check Against Profile, against the open profile itself.
+  std::vector<K7QCheckFinding> findings;
+  const QString profile = m_mainFrame->Document().ProfilePath();
+  if (!profile.isEmpty() && m_mainFrame->Check().Run(profile, findings)) {
+    CK7QBldCheckDialog check(*m_context, profile, findings, m_mainFrame.get());
+    ok &= save(&check, QStringLiteral("K7QBld-check"));
+  }
   return ok;
 }
 

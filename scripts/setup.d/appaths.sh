@@ -1,8 +1,8 @@
 # Sourced by scripts/setup. Registers the page editor ("qz71", by default the
 # macro text editor, which takes fragments dropped from the builder) and the
 # builder's folder in Halvard/AppPaths.ini, the settings file (QSettings, INI
-# format) the builder and the profile creator read. Entries already there are
-# the user's and stay.
+# format) the builder reads; without it an installed builder takes the editor
+# beside itself. Entries already there are the user's and stay.
 k7q_register_app_paths() {
   local conf_dir="${XDG_CONFIG_HOME:-$HOME/.config}/Halvard"
   local conf="$conf_dir/AppPaths.ini"
