@@ -19,7 +19,7 @@ const std::string kShopProfile = std::string(K7Q_TEST_DATA_DIR) + "/core/data/pr
 
 // A copy of the shop profile in a folder of its own; returns the profile path.
 std::string CopyProfile(const CK7QTempDir& dir) {
-  std::filesystem::copy(kShopProfile, dir.File("profile"));
+  K7QCopyFixtureFolder(kShopProfile, dir.File("profile"));
   return dir.File("profile/shop.k7q_pro");
 }
 

@@ -66,7 +66,7 @@ TEST(FileSafetyCli, ReadOnlyTargetsAndPipesAreRefusedWithTheReason) {
   run = K7q(dir, {"export", dir.File("pipe.k7q"), "-o", dir.File("out.k7q")});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find(ui.String(kIdsFileNotRegular)), std::string::npos) << run.err;
-  fs::copy(kShopProfile, dir.File("profile"));
+  K7QCopyFixtureFolder(kShopProfile, dir.File("profile"));
   run = K7q(dir,
             {"macro", "show", dir.File("pipe.k7q"), "--profile", dir.File("profile/shop.k7q_pro")});
   EXPECT_EQ(run.status, 1);
@@ -76,7 +76,7 @@ TEST(FileSafetyCli, ReadOnlyTargetsAndPipesAreRefusedWithTheReason) {
 
 TEST(FileSafetyCli, ResaveKeepsAPrivateMacroPrivateAndANewOneWithAPasswordToo) {
   CK7QTempDir dir;
-  fs::copy(kShopProfile, dir.File("profile"));
+  K7QCopyFixtureFolder(kShopProfile, dir.File("profile"));
   const std::string profile = dir.File("profile/shop.k7q_pro");
   ::umask(022);
   // The shop macro holds PASSWORD: a new save is the owner's alone from the start.

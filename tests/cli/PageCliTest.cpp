@@ -33,7 +33,7 @@ std::size_t Count(const std::string& text, const std::string& needle) {
 
 TEST(PageCli, BuildsTheSamplePagesIntoAMacro) {
   CK7QTempDir dir;
-  std::filesystem::copy(kShopProfile, dir.File("profile"));
+  K7QCopyFixtureFolder(kShopProfile, dir.File("profile"));
   const std::vector<std::string> before = Listing(dir.File("profile"));
   const std::string macro = dir.File("shop.k7q");
   ASSERT_EQ(RunK7q({"build", "--profile", dir.File("profile/shop.k7q_pro"), "--input",
@@ -67,7 +67,7 @@ TEST(PageCli, BuildsTheSamplePagesIntoAMacro) {
 TEST(PageCli, RefusedPageFailsWithItsMessage) {
   CK7QTempDir dir;
   // A folder of its own: the build locks the profile's folder while it works.
-  std::filesystem::copy(kShopProfile, dir.File("profile"));
+  K7QCopyFixtureFolder(kShopProfile, dir.File("profile"));
   K7QWriteFile(dir.File("bad.htm"),
                "<IMG src=\"k7q_loop_start.gif\" alt=\"ROW:R\" height=\"11\" width=\"436\">\r\n");
   EXPECT_EQ(RunK7q({"build", "--profile", dir.File("profile/shop.k7q_pro"), "--report",

@@ -106,12 +106,7 @@ struct Scenario {
 
 void CopyProfile(Env& env) {
   fs::create_directories(env.File("site"));
-  fs::create_directories(env.File("profile"));
-  for (const auto& entry : fs::directory_iterator(kData + "profiles/shop")) {
-    // Not the lock file of a k7q test reading the fixture at this moment.
-    if (entry.path().filename().string()[0] == '.') continue;
-    fs::copy_file(entry.path(), env.File("profile") + "/" + entry.path().filename().string());
-  }
+  K7QCopyFixtureFolder(kData + "profiles/shop", env.File("profile"));
   ASSERT_TRUE(env.macro.Profile().Read(env.Profile()));
 }
 

@@ -41,10 +41,6 @@ struct CK7QGuiFixture {
 inline std::string K7QCopyShopProfile(const CK7QTempDir& dir) {
   namespace fs = std::filesystem;
   const fs::path from = fs::path(K7Q_TEST_DATA_DIR) / "core/data/profiles/shop";
-  for (const auto& entry : fs::directory_iterator(from)) {
-    // Not the lock file of a k7q test reading the fixture at this moment.
-    if (entry.path().filename().string()[0] == '.') continue;
-    fs::copy_file(entry.path(), fs::path(dir.Path()) / entry.path().filename());
-  }
+  K7QCopyFixtureFolder(from.string(), dir.Path());
   return dir.File("shop.k7q_pro");
 }

@@ -21,8 +21,7 @@ CK7QScriptedUi::CK7QScriptedUi() {
 
 std::string CK7QScriptedUi::String(unsigned id) const { return m_language.String(id); }
 
-int CK7QScriptedUi::Prompt(unsigned id, const std::string& text, K7QIcon icon,
-                           K7QButtons buttons) {
+int CK7QScriptedUi::Prompt(unsigned id, const std::string& text, K7QIcon icon, K7QButtons buttons) {
   m_shown.push_back({id, text, icon, buttons});
   if (m_answers.empty()) return m_defaultAnswer;
   const int answer = m_answers.front();
@@ -74,9 +73,11 @@ int K7QRunK7q(const std::vector<std::string>& args, const std::string& outFile,
   // No terminal to ask: k7q answers its questions as a script gets them.
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   if (!outFile.empty())
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
   if (!errFile.empty())
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
   pid_t pid = 0;
   const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -92,4 +93,14 @@ K7QRunResult K7QRunK7qCapture(const std::vector<std::string>& args) {
   run.status = K7QRunK7q(args, dir.File("out"));
   run.out = K7QReadFile(dir.File("out"));
   return run;
+}
+
+void K7QCopyFixtureFolder(const std::string& from, const std::string& to) {
+  namespace fs = std::filesystem;
+  fs::create_directories(to);
+  for (const auto& entry : fs::directory_iterator(from)) {
+    const std::string name = entry.path().filename().string();
+    if (name[0] == '.') continue;
+    fs::copy_file(entry.path(), fs::path(to) / name);
+  }
 }

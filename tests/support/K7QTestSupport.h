@@ -59,6 +59,9 @@ class CK7QTempDir {
 // Reads a whole file as bytes ("" when missing) / writes bytes.
 std::string K7QReadFile(const std::string& path);
 void K7QWriteFile(const std::string& path, const std::string& bytes);
+// Copies the files of a fixture folder into `to` (made if missing), without
+// the lock file that a k7q test working on the fixture may hold meanwhile.
+void K7QCopyFixtureFolder(const std::string& from, const std::string& to);
 // Text in UTF-8 source, as CP932 bytes (tests write fixtures with Japanese text).
 std::string K7QSjis(const std::string& utf8);
 
