@@ -76,15 +76,7 @@ class CFunctionList : public QTreeWidget {
 CK7QBldDBFunction::CK7QBldDBFunction(CK7QBldContext& context, IK7QBldFrame& frame, QWidget* parent)
     : CK7QBldDBLibraryPage(context, frame, parent) {
   setObjectName(QStringLiteral("147"));
-  auto* categoryLabel = new QLabel(m_context.Text("library.categories", "&Category:"), this);
-  m_categories = new QListWidget(this);
-  m_categories->setObjectName(QString::number(kIdCategories));
-  for (int i = 0; i < kCategoryCount; ++i) {
-    auto* item = new QListWidgetItem(m_context.String(kCategories[i].label), m_categories);
-    item->setData(Qt::UserRole, i);
-  }
-  m_categories->setMaximumHeight(m_categories->sizeHintForRow(0) * (kCategoryCount + 1));
-  categoryLabel->setBuddy(m_categories);
+  m_categories = AddCategoryList(kIdCategories, kCategories);
   auto* label = new QLabel(m_context.Text("library.functions", "&Functions:"), this);
   m_list = new CFunctionList(this, &m_fragment);
   m_list->setObjectName(QString::number(kIdList));
@@ -97,8 +89,6 @@ CK7QBldDBFunction::CK7QBldDBFunction(CK7QBldContext& context, IK7QBldFrame& fram
       "library.function.tip",
       "Double-click a function to enter its arguments; drag it into the page editor as a call"));
   label->setBuddy(m_list);
-  Layout()->addWidget(categoryLabel);
-  Layout()->addWidget(m_categories);
   Layout()->addWidget(label);
   Layout()->addWidget(m_list, 1);
   AddSkippedNote();

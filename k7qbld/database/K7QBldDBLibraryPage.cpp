@@ -92,3 +92,18 @@ void CK7QBldDBLibraryPage::ShowEntry(QListWidget* list, const std::string& path,
   fragment = entry.text;
   ShowStatus(K7QFromCp932(entry.description));
 }
+
+QListWidget* CK7QBldDBLibraryPage::AddCategoryList(int id, const std::vector<unsigned>& labels) {
+  auto* label = new QLabel(m_context.Text("library.categories", "&Category:"), this);
+  auto* list = new QListWidget(this);
+  list->setObjectName(QString::number(id));
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    auto* item = new QListWidgetItem(m_context.String(labels[i]), list);
+    item->setData(Qt::UserRole, static_cast<int>(i));
+  }
+  list->setMaximumHeight(list->sizeHintForRow(0) * (static_cast<int>(labels.size()) + 1));
+  label->setBuddy(list);
+  m_layout->addWidget(label);
+  m_layout->addWidget(list);
+  return list;
+}

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QWidget>
+#include <cstddef>
+#include <vector>
 
 #include "K7QBldDragSource.h"
 
@@ -47,6 +49,16 @@ class CK7QBldDBLibraryPage : public QWidget, public IK7QBldDragPage {
   // Lines of the file read last that had to be passed over (0 hides the note).
   void ShowSkipped(int skipped);
   QVBoxLayout* Layout() const { return m_layout; }
+  // The labelled list of the page's categories (control `id`), added to its
+  // layout; each item holds its index (Qt::UserRole) and is named by the
+  // string `labels[i]`.
+  QListWidget* AddCategoryList(int id, const std::vector<unsigned>& labels);
+  template <typename Category, std::size_t N>
+  QListWidget* AddCategoryList(int id, const Category (&categories)[N]) {
+    std::vector<unsigned> labels;
+    for (const Category& category : categories) labels.push_back(category.label);
+    return AddCategoryList(id, labels);
+  }
   // The layout's last row: the note about skipped lines.
   void AddSkippedNote();
 

@@ -26,23 +26,13 @@ const Category kCategories[CK7QBldDBVariable::kCategoryCount] = {
 CK7QBldDBVariable::CK7QBldDBVariable(CK7QBldContext& context, IK7QBldFrame& frame, QWidget* parent)
     : CK7QBldDBLibraryPage(context, frame, parent) {
   setObjectName(QStringLiteral("146"));
-  auto* categoryLabel = new QLabel(m_context.Text("library.categories", "&Category:"), this);
-  m_categories = new QListWidget(this);
-  m_categories->setObjectName(QString::number(kIdCategories));
-  for (int i = 0; i < kCategoryCount; ++i) {
-    auto* item = new QListWidgetItem(m_context.String(kCategories[i].label), m_categories);
-    item->setData(Qt::UserRole, i);
-  }
-  m_categories->setMaximumHeight(m_categories->sizeHintForRow(0) * (kCategoryCount + 1));
-  categoryLabel->setBuddy(m_categories);
+  m_categories = AddCategoryList(kIdCategories, kCategories);
   auto* label = new QLabel(m_context.Text("library.variables", "&Variables:"), this);
   m_list = new CK7QBldDragList(this, &m_fragment);
   m_list->setObjectName(QString::number(kIdList));
   m_list->setToolTip(
       m_context.Text("library.drag.tip", "Drag an entry into the page editor to insert its text"));
   label->setBuddy(m_list);
-  Layout()->addWidget(categoryLabel);
-  Layout()->addWidget(m_categories);
   Layout()->addWidget(label);
   Layout()->addWidget(m_list, 1);
   AddSkippedNote();
